@@ -1,0 +1,136 @@
+// The platform-neutral editor: the control list, dirty tracking, the draw pass and mouse and
+// key dispatch. Drawing is the raster back end's; windows are the window layer's.
+//
+// Threads. Mouse, key, timer and paint handling run on the editor's window thread.
+// SetParameterFromPlugin also runs on the host's parameter thread (plug-in lock held) and
+// SetControlFromPlugin on the audio thread; both only touch control values and flags.
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/graphics_types.h"
+#include "plug/pointer_list.h"
+
+class IControl;
+class IEffectBase;
+class IParameter;
+class RasterBitmap;
+
+class IGraphicsCore {
+ public:
+  static constexpr int kDefaultFramesPerSecond = 24;
+  static constexpr int kPathSize = 256;
+
+  // framesPerSecond <= 0 selects 24.
+  IGraphicsCore(IEffectBase* plugin, int width, int height, int framesPerSecond);
+  IGraphicsCore(const IGraphicsCore&) = delete;
+  IGraphicsCore& operator=(const IGraphicsCore&) = delete;
+
+  // ---- Drawing (raster back end) and window system (window layer), in table order ----------
+  virtual void CreateSurface() = 0;
+  virtual bool PresentArea(const IBounds& area) = 0;
+  virtual bool DrawBitmap(const IImage& image, const IBounds& destination, int sourceX,
+                          int sourceY, const IBlend* blend) = 0;
+  virtual bool DrawRotatedBitmap(const IImage& image, int centreX, int centreY, double radians,
+                                 int verticalOffset, const IBlend* blend) = 0;
+  virtual bool DrawRotatedMask(const IImage& base, const IImage& mask, const IImage& top, int x,
+                               int y, double degrees, const IBlend* blend) = 0;
+  virtual bool DrawPoint(const IRgba& colour, float x, float y, const IBlend* blend,
+                         bool antialias) = 0;
+  virtual bool WritePixel(const IRgba& colour, int x, int y) = 0;
+  virtual bool DrawLine(const IRgba& colour, float x1, float y1, float x2, float y2,
+                        const IBlend* blend, bool antialias) = 0;
+  virtual bool DrawArc(const IRgba& colour, float centreX, float centreY, float radius,
+                       float startAngle, float endAngle, const IBlend* blend, bool antialias) = 0;
+  virtual bool DrawCircle(const IRgba& colour, float centreX, float centreY, float radius,
+                          const IBlend* blend, bool antialias) = 0;
+  virtual bool FillBounds(const IRgba& colour, const IBounds& bounds, const IBlend* blend) = 0;
+  virtual bool DrawString(const ITextStyle& style, const char* text, const IBounds& bounds) = 0;
+  virtual IRgba ReadPixel(int x, int y) = 0;
+  virtual uint32_t* GetSurfacePixels() = 0;
+  // Drops the capture, deletes every control and tells the plug-in; layers extend it.
+  virtual void Resize(int width, int height);
+  virtual bool IsWindowOpen() { return GetEditorWindow() != nullptr; }
+  virtual void OpenValueEntry(IControl* control, IParameter* parameter, bool textMode) = 0;
+  virtual void GetHostPath(char (&path)[kPathSize]) = 0;
+  virtual void GetModulePath(char (&path)[kPathSize]) = 0;
+  virtual void PickFile(char (&result)[kPathSize], int action, const char* startFolder,
+                        const char* extension) = 0;
+  virtual bool PickColour(IRgba* colour, const char* caption) = 0;
+  virtual bool OpenLink(const char* address, const char* caption, const char* confirmation,
+                        const char* error) = 0;
+  // parent: the host's window (an HWND on Windows, an X11 window id on Linux).
+  virtual void* OpenEditorWindow(void* parent) = 0;
+  virtual void CloseEditorWindow() = 0;
+  virtual void* GetEditorWindow() = 0;
+  // Deletes every control, last to first.
+  virtual ~IGraphicsCore();
+  virtual IImage LoadSkinImage(int resourceId, const char* resourceName, int frames) = 0;
+  virtual IImage ScaleImage(const IImage& image, int width, int height) = 0;
+  virtual IImage CropImage(const IImage& image, const IBounds& bounds) = 0;
+  // Loads the image and inserts a plain-copy bitmap control for it at index 0.
+  virtual void AttachBackground(int resourceId, const char* resourceName);
+  virtual bool DrawVerticalLine(const IRgba& colour, int x, int y1, int y2) = 0;
+  virtual bool DrawHorizontalLine(const IRgba& colour, int y, int x1, int x2) = 0;
+  virtual void KeepImage(const IImage& image) = 0;
+  virtual void ReleaseImage(const IImage& image) = 0;
+  virtual void OpenValueMenu(IControl* control, IParameter* parameter, int itemsPerColumn) = 0;
+
+  // ---- Controls ----------------------------------------------------------------------------
+  // Takes ownership; returns the control's index (the previous count).
+  int AttachControl(IControl* control);
+  IControl* GetControl(int index) const noexcept { return controls_.Get(index); }
+  int ControlCount() const noexcept { return controls_.Count(); }
+  bool DrawBitmapFrame(const IImage& image, const IBounds& destination, int frame,
+                       const IBlend* blend);
+  // Pushes a parameter value into every control bound to it; value in real units unless
+  // normalized. index must be a valid parameter of the plug-in.
+  void SetParameterFromPlugin(int parameterIndex, double value, bool normalized);
+  // [audio] Moves the control at index (ignored when out of range).
+  void SetControlFromPlugin(int controlIndex, double normalized);
+  void MarkAllControlsDirty();
+
+  // ---- Redraw, driven by the window layer --------------------------------------------------
+  // Unites the dirty controls' bounds into area (pass it all zero); true if any was dirty.
+  bool CollectDirtyArea(IBounds& area);
+  // Draws every visible control meeting the area, in index order, marks all clean, presents.
+  bool DrawArea(const IBounds& area);
+
+  // ---- Mouse and keys, in window-client coordinates ----------------------------------------
+  void HandleMouseDown(int x, int y, const IMouseModifiers& modifiers);
+  void HandleMouseUp(int x, int y, const IMouseModifiers& modifiers);
+  void HandleMouseDrag(int x, int y, const IMouseModifiers& modifiers);
+  bool HandleMouseOver(int x, int y, const IMouseModifiers& modifiers);
+  bool HandleDoubleClick(int x, int y, const IMouseModifiers& modifiers);
+  void HandleMouseWheel(int x, int y, const IMouseModifiers& modifiers, int notches);
+  void HandleKeyDown(int x, int y, int keyCode);
+  int FindControlAt(int x, int y) const;
+
+  IEffectBase* Plugin() const noexcept { return plugin_; }
+  const IBounds& DrawBounds() const noexcept { return drawBounds_; }
+  int Width() const noexcept { return width_; }
+  int Height() const noexcept { return height_; }
+  int FramesPerSecond() const noexcept { return framesPerSecond_; }
+  int CapturedControl() const noexcept { return capturedControl_; }
+  IControl* EntryControl() const noexcept { return entryControl_; }
+  IParameter* EntryParameter() const noexcept { return entryParameter_; }
+
+ protected:
+  void SetEntry(IControl* control, IParameter* parameter) noexcept {
+    entryControl_ = control;
+    entryParameter_ = parameter;
+  }
+  void DropCapture() noexcept;
+
+  PointerList<IControl> controls_;
+  IEffectBase* plugin_;
+  IBounds drawBounds_;
+  IControl* entryControl_ = nullptr;
+  IParameter* entryParameter_ = nullptr;
+  int32_t width_;
+  int32_t height_;
+  int32_t framesPerSecond_;
+  int32_t capturedControl_ = -1;
+  int32_t lastMouseX_ = 0;
+  int32_t lastMouseY_ = 0;
+};

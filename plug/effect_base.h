@@ -1,0 +1,220 @@
+// The host-independent plug-in: parameters, presets, channel plumbing, the editor and the lock.
+//
+// Threads. The host adapter calls in from the host's window thread (dispatcher), its audio
+// thread (processing) and any automation thread; the editor calls in from its window thread.
+// Everything marked [locked] takes the plug-in's re-entrant lock itself; [audio] runs inside a
+// processing call with the lock held; [host service] is implemented by the adapter and called
+// with or without the lock as noted.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <variant>
+
+#include "plug/heap_buffer.h"
+#include "plug/midi_message.h"
+#include "plug/mutex.h"
+#include "plug/parameter.h"
+#include "plug/pointer_list.h"
+#include "plug/state_chunk.h"
+#include "plug/transport_info.h"
+
+class IGraphicsCore;
+
+// One legal pair of input and output channel counts.
+struct ChannelIO {
+  int32_t inputs = 0;
+  int32_t outputs = 0;
+};
+
+// Scratch of one audio channel: where the plug-in reads or writes when the host's buffers are
+// float, or when the host left the channel unconnected.
+struct InputChannel {
+  bool connected = false;
+  double** slot = nullptr;  // this channel's entry in the input pointer array
+  HeapBuffer scratch{HeapBuffer::kPageGranularity};
+};
+
+struct OutputChannel {
+  bool connected = false;
+  double** slot = nullptr;  // this channel's entry in the output pointer array
+  float* destination = nullptr;
+  HeapBuffer scratch{HeapBuffer::kPageGranularity};
+};
+
+class IEffectBase {
+ public:
+  static constexpr int kNameSize = 128;
+
+  // Four-character codes: the first character in the most significant byte.
+  static constexpr int32_t FourCC(const char (&code)[5]) {
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint8_t>(code[0])) << 24 |
+                                static_cast<uint32_t>(static_cast<uint8_t>(code[1])) << 16 |
+                                static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 8 |
+                                static_cast<uint32_t>(static_cast<uint8_t>(code[3])));
+  }
+
+  // channelIO lists the legal "in-out" pairs separated by blanks, e.g. "1-1 2-2". It is the
+  // plug-in's own constant; a malformed one stops the program.
+  IEffectBase(int parameterCount, const char* channelIO, int presetCount, const char* effectName,
+              const char* productName, const char* makerName, int32_t version, int32_t uniqueId,
+              int32_t makerId, int latency, bool midi, bool stateChunks, bool isInstrument);
+  // Destroys the editor, parameters, presets, channels and channel declarations, in that order.
+  virtual ~IEffectBase();
+  IEffectBase(const IEffectBase&) = delete;
+  IEffectBase& operator=(const IEffectBase&) = delete;
+
+  // ---- Implemented by the instrument -------------------------------------------------------
+  // [locked] Processing restarts, or the sample rate or block size changed.
+  virtual void ResetProcessing();
+  // [locked] Parameter index has a new value.
+  virtual void ParameterChanged(int index);
+  // [audio] One block of frames; the base passes the audio through.
+  virtual void ProcessBlock(double** inputs, double** outputs, int frames);
+  virtual void EditorOpened() {}
+  virtual void EditorClosed() {}
+  virtual void SpareHookA() {}
+  // [locked] The host switched processing on or off.
+  virtual void ActivationChanged(bool active);
+  // [locked] An incoming MIDI message; the base passes it through to the output.
+  virtual void ProcessMidiMessage(const IMidiMessage& message);
+  // Writes a name for MIDI key number into text (capacity bytes); the base has none.
+  virtual bool GetMidiNoteText(int key, char* text, int capacity);
+  // [locked] State for the host's chunks.
+  virtual bool SerializeState(IStateChunk& chunk);
+  virtual int32_t UnserializeState(const IStateChunk& chunk, int32_t position);
+  // Appends one double per parameter from values (an int for bool, integer and enumerated
+  // parameters, a double otherwise). Missing values count as 0; returns false if any append
+  // failed or the list is shorter than the parameter list.
+  virtual bool SerializeValueList(IStateChunk& chunk, std::span<const std::variant<int, double>> values);
+
+  // ---- Host services, implemented by the adapter -------------------------------------------
+  // [host service, editor thread, unlocked] A user edit of parameter index begins / ends.
+  virtual void BeginParameterGesture(int index) = 0;
+  // [host service, locked] Tells the host that parameter index now has the normalized value.
+  virtual void InformHostOfParameter(int index, double normalized) = 0;
+  virtual void EndParameterGesture(int index) = 0;
+  // [host service, usually audio] Time queries.
+  virtual int GetSamplePosition() = 0;
+  virtual double GetTempo() = 0;
+  virtual void GetTimeSignature(int* numerator, int* denominator) = 0;
+  virtual void GetTransportInfo(ITransportInfo* info) = 0;
+  // Host type from the table of SetHost; -1 until identified.
+  virtual int GetHostType() { return hostType_; }
+  virtual void EditorResized(int width, int height) = 0;
+  virtual void SpareHookB(int32_t) {}
+  // [locked] Host-specific channel set-up, run at the first open.
+  virtual void HostSpecificSetup() = 0;
+  // [locked] Pushes every parameter into the editor, creates its surface, takes ownership.
+  virtual void AttachEditor(IGraphicsCore* graphics);
+  // [locked by caller] Resizes every channel scratch to frames doubles, zero-filled.
+  virtual void SetBlockSize(int frames);
+  virtual void SetLatency(int samples) { latency_ = samples; }
+  // [host service, audio] Sends one message to the host at once; true when the host took it.
+  virtual bool SendMidiMessage(const IMidiMessage& message) = 0;
+  // Sends a HeapBuffer of IMidiMessage records in order; true when every send succeeded.
+  virtual bool SendMidiMessages(const HeapBuffer& messages) = 0;
+
+  // ---- Parameters ----------------------------------------------------------------------------
+  IParameter* GetParameter(int index) const noexcept { return parameters_.Get(index); }
+  int ParameterCount() const noexcept { return parameters_.Count(); }
+  int DeclaredParameterCount() const noexcept { return declaredParameterCount_; }
+  // [locked, editor thread] The editor's way to change a parameter.
+  void SetParameterFromGUI(int index, double normalized);
+  // Pushes every parameter's current value to the editor, if one is attached.
+  void RefreshEditorValues();
+
+  // ---- State and presets -------------------------------------------------------------------
+  // [locked] The parameter values as little-endian doubles, in index order.
+  bool SerializeParams(IStateChunk& chunk);
+  // [locked] Reads values from position; returns the position after the last one, or -1 when
+  // the chunk ran out. Every parameter is notified afterwards, whatever happened.
+  int32_t UnserializeParams(const IStateChunk& chunk, int32_t position);
+  int PresetCount() const noexcept { return presets_.Count(); }
+  int CurrentPreset() const noexcept { return currentPreset_; }
+  IPresetEntry* GetPreset(int index) const noexcept { return presets_.Get(index); }
+  const char* GetPresetName(int index) const noexcept;  // "" when out of range
+  bool ApplyPreset(int index);
+  void StorePreset(const char* name);  // null or "" keeps the name
+  void FillDefaultPresets(const char* name, int count);
+  void EnsureOnePreset();
+  void NextUserPresetName(char (&name)[IPresetEntry::kNameSize]) const;
+
+  // ---- Channels and audio plumbing ---------------------------------------------------------
+  bool LegalIO(int inputs, int outputs) const noexcept;
+  int ChannelIOCount() const noexcept { return channelIO_.Count(); }
+  const ChannelIO* GetChannelIO(int index) const noexcept { return channelIO_.Get(index); }
+  void AddChannelIO(int inputs, int outputs);
+  void PrepareChannels(int inputs, int outputs);
+  int InputCount() const noexcept { return inputChannels_.Count(); }
+  int OutputCount() const noexcept { return outputChannels_.Count(); }
+  const InputChannel* GetInputChannel(int index) const noexcept { return inputChannels_.Get(index); }
+  const OutputChannel* GetOutputChannel(int index) const noexcept { return outputChannels_.Get(index); }
+  void SetInputConnections(int start, int count, bool connected);
+  void SetOutputConnections(int start, int count, bool connected);
+  // [audio] Attach the host's buffers for one call; frames never exceed the block size.
+  void AttachInputs(float** hostBuffers, int frames);
+  void AttachInputs(double** hostBuffers);
+  void AttachOutputs(float** hostBuffers);
+  void AttachOutputs(double** hostBuffers);
+  // [audio] ProcessBlock, then convert the float outputs (replacing or accumulating).
+  void RunBlock(int frames);
+  void RunBlockAccumulating(int frames);
+  void RunBlockDouble(int frames);
+  // Copies inputs to the outputs of the same number and zero-fills outputs without one.
+  void PassThroughAudio(double** inputs, double** outputs, int frames);
+  double** InputPointers() noexcept { return static_cast<double**>(inputPointers_.Data()); }
+  double** OutputPointers() noexcept { return static_cast<double**>(outputPointers_.Data()); }
+
+  // ---- Identity, host and settings ---------------------------------------------------------
+  const char* EffectName() const noexcept { return effectName_; }
+  const char* ProductName() const noexcept { return productName_; }
+  const char* MakerName() const noexcept { return makerName_; }
+  int32_t UniqueId() const noexcept { return uniqueId_; }
+  int32_t MakerId() const noexcept { return makerId_; }
+  // Packed 0xMMMMmmrr, or major * 10000 + minor * 100 + revision when decimal.
+  int32_t EffectVersion(bool decimal) const noexcept;
+  // Identifies the host from its product text (case-insensitive, first table match wins).
+  void SetHost(const char* product, int32_t packedVersion);
+  int32_t HostVersion() const noexcept { return hostVersion_; }
+  bool HasStateChunks() const noexcept { return stateChunks_; }
+  bool IsInstrument() const noexcept { return isInstrument_; }
+  // A positive, finite rate; anything else is refused and the rate kept.
+  void SetSampleRate(double rate);
+  double GetSampleRate() const noexcept { return sampleRate_; }
+  int GetBlockSize() const noexcept { return blockSize_; }
+  int GetLatency() const noexcept { return latency_; }
+  IGraphicsCore* GetEditor() const noexcept { return editor_; }
+  IMutex& Lock() noexcept { return lock_; }
+
+ protected:
+  // Host table lookup used by SetHost: 0 for a product not in the table.
+  static int HostTypeFromProduct(const char* product);
+
+  int32_t hostType_ = -1;
+
+ private:
+  PointerList<IParameter> parameters_;
+  PointerList<IPresetEntry> presets_;
+  PointerList<ChannelIO> channelIO_;
+  char effectName_[kNameSize] = {};
+  char productName_[kNameSize] = {};
+  char makerName_[kNameSize] = {};
+  int32_t uniqueId_;
+  int32_t makerId_;
+  int32_t version_;
+  int32_t hostVersion_ = 0;
+  bool stateChunks_;
+  bool isInstrument_;
+  double sampleRate_ = 44100.0;
+  int32_t blockSize_ = 0;
+  int32_t latency_;
+  IGraphicsCore* editor_ = nullptr;
+  int32_t currentPreset_ = 0;
+  HeapBuffer inputPointers_;
+  HeapBuffer outputPointers_;
+  PointerList<InputChannel> inputChannels_;
+  PointerList<OutputChannel> outputChannels_;
+  IMutex lock_;
+  int32_t declaredParameterCount_;
+};

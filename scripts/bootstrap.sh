@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, once, every Debian package that the build, the tests and the benchmarks need.
+# Safe to run again: it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+  # native build and tests
+  build-essential cmake ninja-build pkg-config clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libpng-dev zlib1g-dev
+  # fuzzing (libFuzzer ships with clang's runtime)
+  clang libclang-rt-14-dev
+  # text in the editor: FreeType and fontconfig with a metric-compatible Arial
+  libfreetype-dev libfontconfig-dev fonts-liberation fontconfig
+  # compositing reference for the raster benchmarks
+  libpixman-1-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "bootstrap: installing ${missing[*]}"
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "bootstrap: all packages present"
+fi
