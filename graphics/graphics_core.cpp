@@ -1,0 +1,180 @@
+// The platform-neutral editor: the control list, dirty tracking, the draw pass and mouse and
+// key dispatch.
+#include "graphics/graphics_core.h"
+
+#include "controls/bitmap_control.h"
+#include "controls/control.h"
+#include "plug/effect_base.h"
+#include "plug/parameter.h"
+
+IGraphicsCore::IGraphicsCore(IEffectBase* plugin, int width, int height, int framesPerSecond)
+    : plugin_(plugin),
+      width_(width),
+      height_(height),
+      framesPerSecond_(framesPerSecond > 0 ? framesPerSecond : kDefaultFramesPerSecond) {}
+
+IGraphicsCore::~IGraphicsCore() {
+  controls_.DeleteAll();
+}
+
+int IGraphicsCore::AttachControl(IControl* control) {
+  const int index = controls_.Count();
+  if (!controls_.Add(control)) {
+    delete control;  // ownership was handed over; nothing else can free it
+    return -1;
+  }
+  return index;
+}
+
+void IGraphicsCore::AttachBackground(int resourceId, const char* resourceName) {
+  const IImage image = LoadSkinImage(resourceId, resourceName, 1);
+  // Inserted even when the image failed to load, so that every other control keeps its index.
+  auto* background = new IBitmapControl(plugin_, 0, 0, -1, image, IBlend{IBlend::kCopy, 1.0f});
+  if (!controls_.Insert(0, background)) delete background;
+}
+
+bool IGraphicsCore::DrawBitmapFrame(const IImage& image, const IBounds& destination, int frame,
+                                    const IBlend* blend) {
+  return DrawBitmap(image, destination, 0, image.FrameTop(frame), blend);
+}
+
+void IGraphicsCore::SetParameterFromPlugin(int parameterIndex, double value, bool normalized) {
+  if (!normalized) {
+    const IParameter* parameter = plugin_ ? plugin_->GetParameter(parameterIndex) : nullptr;
+    if (!parameter) return;
+    value = parameter->NormalizeValue(value);
+  }
+  const int count = controls_.Count();
+  for (int i = 0; i < count; ++i) {
+    IControl* control = controls_.Get(i);
+    if (control->ParameterIndex() == parameterIndex) control->SetValueFromPlugin(value);
+  }
+}
+
+void IGraphicsCore::SetControlFromPlugin(int controlIndex, double normalized) {
+  if (IControl* control = controls_.Get(controlIndex)) control->SetValueFromPlugin(normalized);
+}
+
+void IGraphicsCore::MarkAllControlsDirty() {
+  const int count = controls_.Count();
+  for (int i = 0; i < count; ++i) controls_.Get(i)->MarkDirty(false);
+}
+
+bool IGraphicsCore::CollectDirtyArea(IBounds& area) {
+  bool anyDirty = false;
+  const int count = controls_.Count();
+  for (int i = 0; i < count; ++i) {
+    IControl* control = controls_.Get(i);
+    // Observers first: a read-out later in the list is then caught by this same scan.
+    control->NotifyObservers();
+    if (control->IsDirty()) {
+      area = area.Union(control->DrawBounds());
+      anyDirty = true;
+    }
+  }
+  return anyDirty;
+}
+
+bool IGraphicsCore::DrawArea(const IBounds& area) {
+  const int count = controls_.Count();
+  if (count == 0) {
+    // Nothing to draw, but the window system's paint request must still be answered.
+    PresentArea(area);
+    return true;
+  }
+  drawBounds_ = area;
+  for (int i = 0; i < count; ++i) {
+    IControl* control = controls_.Get(i);
+    control->BeginDrawTurn();
+    if (!control->IsHidden() && area.Intersects(control->DrawBounds())) control->Draw(*this);
+    control->MarkClean();
+  }
+  return PresentArea(area);
+}
+
+void IGraphicsCore::DropCapture() noexcept {
+  capturedControl_ = -1;
+  lastMouseX_ = -1;
+  lastMouseY_ = -1;
+}
+
+int IGraphicsCore::FindControlAt(int x, int y) const {
+  if (capturedControl_ >= 0) return capturedControl_;
+  for (int i = controls_.Count() - 1; i >= 0; --i) {
+    const IControl* control = controls_.Get(i);
+    if (!control->IsHidden() && !control->IsGreyed() && control->HitTest(x, y)) return i;
+  }
+  return -1;
+}
+
+void IGraphicsCore::HandleMouseDown(int x, int y, const IMouseModifiers& modifiers) {
+  DropCapture();
+  const int index = FindControlAt(x, y);
+  if (index < 0) return;
+  capturedControl_ = index;
+  lastMouseX_ = x;
+  lastMouseY_ = y;
+  IControl* control = controls_.Get(index);
+  control->OnMouseDown(x, y, modifiers);
+  if (control->ParameterIndex() >= 0 && plugin_)
+    plugin_->BeginParameterGesture(control->ParameterIndex());
+}
+
+void IGraphicsCore::HandleMouseUp(int x, int y, const IMouseModifiers& modifiers) {
+  const int index = FindControlAt(x, y);
+  DropCapture();
+  if (index < 0) return;
+  IControl* control = controls_.Get(index);
+  control->OnMouseUp(x, y, modifiers);
+  if (control->ParameterIndex() >= 0 && plugin_)
+    plugin_->EndParameterGesture(control->ParameterIndex());
+}
+
+void IGraphicsCore::HandleMouseDrag(int x, int y, const IMouseModifiers& modifiers) {
+  IControl* control = controls_.Get(capturedControl_);
+  if (!control) return;
+  const int dx = x - lastMouseX_;
+  const int dy = y - lastMouseY_;
+  if (dx == 0 && dy == 0) return;
+  lastMouseX_ = x;
+  lastMouseY_ = y;
+  control->OnMouseDrag(x, y, dx, dy, modifiers);
+}
+
+bool IGraphicsCore::HandleMouseOver(int, int, const IMouseModifiers&) {
+  return false;
+}
+
+bool IGraphicsCore::HandleDoubleClick(int x, int y, const IMouseModifiers& modifiers) {
+  DropCapture();
+  const int index = FindControlAt(x, y);
+  if (index < 0) return false;
+  IControl* control = controls_.Get(index);
+  if (control->DoubleClickIsClick()) {
+    capturedControl_ = index;
+    lastMouseX_ = x;
+    lastMouseY_ = y;
+    control->OnMouseDown(x, y, modifiers);
+    return true;
+  }
+  control->OnMouseDoubleClick(x, y, modifiers);
+  return false;
+}
+
+void IGraphicsCore::HandleMouseWheel(int x, int y, const IMouseModifiers& modifiers, int notches) {
+  if (IControl* control = controls_.Get(FindControlAt(x, y)))
+    control->OnMouseWheel(x, y, modifiers, notches);
+}
+
+void IGraphicsCore::HandleKeyDown(int x, int y, int keyCode) {
+  if (IControl* control = controls_.Get(FindControlAt(x, y))) control->OnKeyDown(x, y, keyCode);
+}
+
+void IGraphicsCore::Resize(int width, int height) {
+  width_ = width;
+  height_ = height;
+  DropCapture();
+  SetEntry(nullptr, nullptr);  // the entry's control is about to go
+  controls_.DeleteAll();
+  if (plugin_) plugin_->EditorResized(width, height);
+}
