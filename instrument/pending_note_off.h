@@ -1,0 +1,9 @@
+// The note-off each chime owes the host, and when.
+#pragma once
+
+#include "plug/midi_message.h"
+
+struct PendingNoteOff {
+  int countdown = 0;     // samples from the current block's start; 0 or less: nothing pending
+  IMidiMessage noteOff;  // the last strike's note-off, offset filled in when it is sent
+};
