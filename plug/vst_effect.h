@@ -3,17 +3,24 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "plug/effect_base.h"
 #include "plug/state_chunk.h"
 #include "plug/vst2_abi.h"
 
+// Threads: the dispatcher runs on the host's window thread, the processing entries on its audio
+// thread, parameter get/set on any thread. Every entry takes the plug-in's lock for its whole call.
 class IVstEffect : public IEffectBase {
  public:
+  // Host input beyond these bounds is refused: block sizes (frames) and chunk sizes (bytes).
+  static constexpr int kMaxBlockSize = 1 << 20;
+  static constexpr intptr_t kMaxChunkSize = 1 << 20;
+
   IVstEffect(vst2::HostCallback hostCallback, int parameterCount, const char* channelIO,
              int presetCount, const char* effectName, const char* productName,
-             const char* makerName, int32_t version, int32_t uniqueId, int32_t makerId,
-             int latency, bool midi, bool stateChunks, bool isInstrument);
+             const char* makerName, int32_t version, int32_t uniqueId, int32_t makerId, int latency,
+             bool midi, bool stateChunks, bool isInstrument);
   ~IVstEffect() override;
 
   vst2::AEffect* Effect() noexcept { return &effect_; }
@@ -32,6 +39,10 @@ class IVstEffect : public IEffectBase {
   void HostSpecificSetup() override;
   void AttachEditor(IGraphicsCore* graphics) override;
   void SetLatency(int samples) override;
+  // [locked by caller] Also sizes the adapter's stand-in buffers for missing host channels.
+  void SetBlockSize(int frames) override;
+  // [host service, audio] The event's delta frames are the message offset plus the start of
+  // the slice being processed, so MIDI keeps its place when a call is processed in slices.
   bool SendMidiMessage(const IMidiMessage& message) override;
   bool SendMidiMessages(const HeapBuffer& messages) override;
 
@@ -61,10 +72,29 @@ class IVstEffect : public IEffectBase {
   int32_t HostExtensionFlags() const noexcept { return hostExtensionFlags_; }
 
  protected:
+  // [locked by caller] One dispatcher call other than effClose.
   intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+  // Calls the host with this plug-in's effect record; 0 when there is no callback.
   intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
  private:
+  enum class FloatMode { kReplacing, kAccumulating };
+
+  intptr_t CanDo(const char* capability);
+  intptr_t GetChunk(int32_t index, void* ptr);
+  intptr_t SetChunk(int32_t index, intptr_t size, const void* ptr);
+  intptr_t ProcessEvents(const vst2::VstEvents* events);
+  intptr_t GetPinProperties(int32_t index, void* ptr, bool input);
+  intptr_t SetSpeakerArrangement(intptr_t input, void* output);
+
+  // [audio, locked] The processing entries: the call is cut into slices of at most the block
+  // size, and null host buffers are replaced by the stand-ins below.
+  void ProcessFloat(float** inputs, float** outputs, int32_t frames, FloatMode mode);
+  void ProcessDouble(double** inputs, double** outputs, int32_t frames);
+  // Sizes the per-call buffer views to the channel counts (never on the audio thread).
+  void PrepareHostViews();
+  void UpdateArrangements();
+
   vst2::ERect editorRect_{};
   vst2::HostCallback hostCallback_;
   vst2::VstSpeakerArrangement inputArrangement_{};
@@ -75,4 +105,17 @@ class IVstEffect : public IEffectBase {
   IStateChunk programChunk_;
   IStateChunk bankChunk_;
   vst2::AEffect effect_{};
+
+  // Start of the slice being processed, added to outgoing MIDI; 0 outside processing.
+  int32_t sliceOffset_ = 0;
+  // The host's buffers offset to the current slice, one entry per channel.
+  std::vector<float*> floatInputViews_;
+  std::vector<float*> floatOutputViews_;
+  std::vector<double*> doubleInputViews_;
+  std::vector<double*> doubleOutputViews_;
+  // Block-size stand-ins for channels the host passed as null: silence in, ignored out.
+  std::vector<float> silentFloat_;
+  std::vector<float> ignoredFloat_;
+  std::vector<double> silentDouble_;
+  std::vector<double> ignoredDouble_;
 };

@@ -1,0 +1,165 @@
+// Calls from the plug-in to the host: automation, time, host identity and MIDI out.
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "plug/vst_effect.h"
+
+namespace {
+
+constexpr int32_t kTransportFields = vst2::kVstPpqPosValid | vst2::kVstTempoValid |
+                                     vst2::kVstBarsValid | vst2::kVstCyclePosValid |
+                                     vst2::kVstTimeSigValid;  // 0x3E00
+constexpr size_t kHostProductSize = 256;
+
+bool NonNegative(double value) {
+  return std::isfinite(value) && value >= 0.0;
+}
+
+}  // namespace
+
+intptr_t IVstEffect::CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+  return hostCallback_ ? hostCallback_(&effect_, opcode, index, value, ptr, opt) : 0;
+}
+
+void IVstEffect::BeginParameterGesture(int index) {
+  CallHost(vst2::audioMasterBeginEdit, index, 0, nullptr, 0.0f);
+}
+
+void IVstEffect::InformHostOfParameter(int index, double normalized) {
+  CallHost(vst2::audioMasterAutomate, index, 0, nullptr, static_cast<float>(normalized));
+}
+
+void IVstEffect::EndParameterGesture(int index) {
+  CallHost(vst2::audioMasterEndEdit, index, 0, nullptr, 0.0f);
+}
+
+namespace {
+
+const vst2::VstTimeInfo* AskTime(intptr_t answer) {
+  return reinterpret_cast<const vst2::VstTimeInfo*>(answer);
+}
+
+}  // namespace
+
+int IVstEffect::GetSamplePosition() {
+  const vst2::VstTimeInfo* time = AskTime(CallHost(vst2::audioMasterGetTime, 0, 0, nullptr, 0));
+  if (!time || !NonNegative(time->samplePos)) return 0;
+  // Past the int32 range (some 13 hours at 44.1 kHz) the position stays at the largest value.
+  const double rounded = time->samplePos + 0.5;
+  constexpr double kLargest = std::numeric_limits<int32_t>::max();
+  return rounded >= kLargest ? std::numeric_limits<int32_t>::max() : static_cast<int>(rounded);
+}
+
+double IVstEffect::GetTempo() {
+  if (!hostCallback_) return 0.0;
+  const vst2::VstTimeInfo* time =
+      AskTime(CallHost(vst2::audioMasterGetTime, 0, vst2::kVstTempoValid, nullptr, 0));
+  if (time && (time->flags & vst2::kVstTempoValid) && NonNegative(time->tempo)) return time->tempo;
+  return 0.0;
+}
+
+void IVstEffect::GetTimeSignature(int* numerator, int* denominator) {
+  int wantedNumerator = 0;
+  int wantedDenominator = 0;
+  const vst2::VstTimeInfo* time =
+      AskTime(CallHost(vst2::audioMasterGetTime, 0, vst2::kVstTimeSigValid, nullptr, 0));
+  if (time && (time->flags & vst2::kVstTimeSigValid) && time->timeSigNumerator >= 0 &&
+      time->timeSigDenominator >= 0) {
+    wantedNumerator = time->timeSigNumerator;
+    wantedDenominator = time->timeSigDenominator;
+  }
+  if (numerator) *numerator = wantedNumerator;
+  if (denominator) *denominator = wantedDenominator;
+}
+
+void IVstEffect::GetTransportInfo(ITransportInfo* info) {
+  if (!info) return;
+  info->samplePosition = -1.0;
+  info->tempo = 120.0;
+  info->musicalPosition = -1.0;
+  info->lastBarPosition = -1.0;
+  info->cycleStart = -1.0;
+  info->cycleEnd = -1.0;
+  info->numerator = 4;
+  info->denominator = 4;
+
+  const vst2::VstTimeInfo* time =
+      AskTime(CallHost(vst2::audioMasterGetTime, 0, kTransportFields, nullptr, 0));
+  if (!time || (time->flags & kTransportFields) == 0) return;
+  const int32_t flags = time->flags;
+  // Any sign is passed on, but not a value that is no number.
+  if (std::isfinite(time->samplePos)) info->samplePosition = time->samplePos;
+  if ((flags & vst2::kVstPpqPosValid) && NonNegative(time->ppqPos))
+    info->musicalPosition = time->ppqPos;
+  if ((flags & vst2::kVstTempoValid) && NonNegative(time->tempo) && time->tempo > 0.0)
+    info->tempo = time->tempo;
+  if ((flags & vst2::kVstBarsValid) && NonNegative(time->barStartPos))
+    info->lastBarPosition = time->barStartPos;
+  if ((flags & vst2::kVstCyclePosValid) && NonNegative(time->cycleStartPos) &&
+      NonNegative(time->cycleEndPos)) {
+    info->cycleStart = time->cycleStartPos;
+    info->cycleEnd = time->cycleEndPos;
+  }
+  if ((flags & vst2::kVstTimeSigValid) && time->timeSigNumerator > 0 &&
+      time->timeSigDenominator > 0) {
+    info->numerator = time->timeSigNumerator;
+    info->denominator = time->timeSigDenominator;
+  }
+  info->playing = (flags & vst2::kVstTransportPlaying) != 0;
+  info->cycleActive = (flags & vst2::kVstTransportCycleActive) != 0;
+}
+
+bool IVstEffect::IsTransportRunning() {
+  const vst2::VstTimeInfo* time =
+      AskTime(CallHost(vst2::audioMasterGetTime, 0, kTransportFields, nullptr, 0));
+  // A host that says nothing about its transport is taken to be playing.
+  if (!time || (time->flags & kTransportFields) == 0) return true;
+  return (time->flags & vst2::kVstTransportPlaying) != 0;
+}
+
+int IVstEffect::GetHostType() {
+  if (hostType_ != -1) return hostType_;
+  char product[kHostProductSize] = {};
+  CallHost(vst2::audioMasterGetProductString, 0, 0, product, 0);
+  product[kHostProductSize - 1] = '\0';
+  int64_t packed = 0;
+  if (product[0] != '\0') {
+    // Hosts report 3.1.2 as 30102; the plug-in keeps versions packed as 0xMMMMmmrr.
+    const int64_t v = std::clamp<int64_t>(
+        CallHost(vst2::audioMasterGetVendorVersion, 0, 0, nullptr, 0),
+        std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    packed = (v / 10000) * 65536 + ((v % 10000) / 100) * 256 + v % 100;
+  }
+  SetHost(product, static_cast<int32_t>(packed));
+  return hostType_;
+}
+
+bool IVstEffect::SendMidiMessage(const IMidiMessage& message) {
+  vst2::VstMidiEvent event{};
+  event.type = vst2::kVstMidiType;
+  event.byteSize = sizeof(vst2::VstMidiEvent);
+  event.deltaFrames = message.offset + sliceOffset_;
+  event.midiData[0] = static_cast<char>(message.status);
+  event.midiData[1] = static_cast<char>(message.data1);
+  event.midiData[2] = static_cast<char>(message.data2);
+  vst2::VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = reinterpret_cast<vst2::VstEvent*>(&event);
+  return CallHost(vst2::audioMasterProcessEvents, 0, 0, &events, 0) == 1;
+}
+
+bool IVstEffect::SendMidiMessages(const HeapBuffer& messages) {
+  const auto* list = static_cast<const IMidiMessage*>(messages.Data());
+  const int32_t count = messages.Size() / static_cast<int32_t>(sizeof(IMidiMessage));
+  bool sent = true;
+  for (int32_t i = 0; i < count; ++i) sent = SendMidiMessage(list[i]) && sent;
+  return sent;
+}
+
+bool IVstEffect::ForwardHostEvent(vst2::VstEvent* event) {
+  vst2::VstEvents events{};
+  events.numEvents = 1;
+  events.events[0] = event;
+  return CallHost(vst2::audioMasterProcessEvents, 0, 0, &events, 0) == 1;
+}
