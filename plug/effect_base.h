@@ -86,7 +86,8 @@ class IEffectBase {
   // Appends one double per parameter from values (an int for bool, integer and enumerated
   // parameters, a double otherwise). Missing values count as 0; returns false if any append
   // failed or the list is shorter than the parameter list.
-  virtual bool SerializeValueList(IStateChunk& chunk, std::span<const std::variant<int, double>> values);
+  virtual bool SerializeValueList(IStateChunk& chunk,
+                                  std::span<const std::variant<int, double>> values);
 
   // ---- Host services, implemented by the adapter -------------------------------------------
   // [host service, editor thread, unlocked] A user edit of parameter index begins / ends.
@@ -119,7 +120,8 @@ class IEffectBase {
   IParameter* GetParameter(int index) const noexcept { return parameters_.Get(index); }
   int ParameterCount() const noexcept { return parameters_.Count(); }
   int DeclaredParameterCount() const noexcept { return declaredParameterCount_; }
-  // [locked, editor thread] The editor's way to change a parameter.
+  // [locked, editor thread] The editor's way to change a parameter: sets it, informs the host,
+  // then ParameterChanged. A bad index or a non-finite value is ignored.
   void SetParameterFromGUI(int index, double normalized);
   // Pushes every parameter's current value to the editor, if one is attached.
   void RefreshEditorValues();
@@ -127,15 +129,22 @@ class IEffectBase {
   // ---- State and presets -------------------------------------------------------------------
   // [locked] The parameter values as little-endian doubles, in index order.
   bool SerializeParams(IStateChunk& chunk);
-  // [locked] Reads values from position; returns the position after the last one, or -1 when
-  // the chunk ran out. Every parameter is notified afterwards, whatever happened.
+  // [locked] Reads values from position, clamped to each range; returns the position after the
+  // last one, or -1 when the chunk ran out (the parameter where it ran out gets 0.0 clamped).
+  // A NaN or infinite value leaves its parameter unchanged. Every parameter is notified
+  // afterwards, whatever happened.
   int32_t UnserializeParams(const IStateChunk& chunk, int32_t position);
   int PresetCount() const noexcept { return presets_.Count(); }
   int CurrentPreset() const noexcept { return currentPreset_; }
   IPresetEntry* GetPreset(int index) const noexcept { return presets_.Get(index); }
   const char* GetPresetName(int index) const noexcept;  // "" when out of range
+  // Called under the lock (the dispatcher holds it). A preset never applied before takes over
+  // the current values and a "user preset N" name; false for a bad index.
   bool ApplyPreset(int index);
-  void StorePreset(const char* name);  // null or "" keeps the name
+  // Writes the current values into the current preset; a name (null or "" keeps it) is cut to
+  // 255 characters.
+  void StorePreset(const char* name);
+  // Initialises the first count unused presets with the current values, named name or "Default".
   void FillDefaultPresets(const char* name, int count);
   void EnsureOnePreset();
   void NextUserPresetName(char (&name)[IPresetEntry::kNameSize]) const;
@@ -145,19 +154,28 @@ class IEffectBase {
   int ChannelIOCount() const noexcept { return channelIO_.Count(); }
   const ChannelIO* GetChannelIO(int index) const noexcept { return channelIO_.Get(index); }
   void AddChannelIO(int inputs, int outputs);
+  // Grows the channel lists (never shrinks them); new channels start unconnected with scratch
+  // for the current block size.
   void PrepareChannels(int inputs, int outputs);
   int InputCount() const noexcept { return inputChannels_.Count(); }
   int OutputCount() const noexcept { return outputChannels_.Count(); }
-  const InputChannel* GetInputChannel(int index) const noexcept { return inputChannels_.Get(index); }
-  const OutputChannel* GetOutputChannel(int index) const noexcept { return outputChannels_.Get(index); }
+  const InputChannel* GetInputChannel(int index) const noexcept {
+    return inputChannels_.Get(index);
+  }
+  const OutputChannel* GetOutputChannel(int index) const noexcept {
+    return outputChannels_.Get(index);
+  }
   void SetInputConnections(int start, int count, bool connected);
   void SetOutputConnections(int start, int count, bool connected);
-  // [audio] Attach the host's buffers for one call; frames never exceed the block size.
+  // [audio] Attach the host's buffers for one call. Only connected channels take a host buffer,
+  // in order. The float form converts at most the block size of frames into the scratch.
+  // A null host buffer reads as silence (float) or falls back to the scratch (double).
   void AttachInputs(float** hostBuffers, int frames);
   void AttachInputs(double** hostBuffers);
   void AttachOutputs(float** hostBuffers);
   void AttachOutputs(double** hostBuffers);
-  // [audio] ProcessBlock, then convert the float outputs (replacing or accumulating).
+  // [audio] ProcessBlock over at most the block size of frames, then convert the float outputs
+  // (replacing or accumulating). Replacing forms write silence to frames beyond the block size.
   void RunBlock(int frames);
   void RunBlockAccumulating(int frames);
   void RunBlockDouble(int frames);
@@ -194,6 +212,11 @@ class IEffectBase {
   int32_t hostType_ = -1;
 
  private:
+  // Frames a Run* call processes: never more than the scratch buffers hold.
+  int FramesThisBlock(int frames) const noexcept;
+
+  // First, so that it is destroyed last.
+  IMutex lock_;
   PointerList<IParameter> parameters_;
   PointerList<IPresetEntry> presets_;
   PointerList<ChannelIO> channelIO_;
@@ -215,6 +238,5 @@ class IEffectBase {
   HeapBuffer outputPointers_;
   PointerList<InputChannel> inputChannels_;
   PointerList<OutputChannel> outputChannels_;
-  IMutex lock_;
   int32_t declaredParameterCount_;
 };

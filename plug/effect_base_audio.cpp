@@ -1,0 +1,219 @@
+// IEffectBase audio plumbing: channel declarations, scratch buffers, attaching the host's float
+// or double buffers, and running one block.
+#include "plug/effect_base.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+
+double* ScratchOf(HeapBuffer& scratch) noexcept {
+  return static_cast<double*>(scratch.Data());
+}
+
+// Sizes a scratch buffer to frames zeros; false when memory could not be had.
+bool SizeScratch(HeapBuffer& scratch, int frames) {
+  const int64_t bytes = static_cast<int64_t>(frames) * static_cast<int64_t>(sizeof(double));
+  if (frames < 0 || bytes > std::numeric_limits<int32_t>::max()) return false;
+  scratch.Resize(static_cast<int32_t>(bytes), true);
+  if (scratch.Size() != bytes) return false;
+  if (bytes > 0) std::memset(scratch.Data(), 0, static_cast<size_t>(bytes));
+  return true;
+}
+
+// Grows one side's channel list and pointer array to count. The array may move when it grows,
+// so every slot is pointed at its entry afresh.
+template <class Channel>
+void GrowChannels(PointerList<Channel>& channels, HeapBuffer& pointers, int count, int blockSize) {
+  count = std::max(count, channels.Count());
+  if (count > std::numeric_limits<int32_t>::max() / static_cast<int>(sizeof(double*))) return;
+  const int existing = channels.Count();
+  if (!pointers.Resize(count * static_cast<int>(sizeof(double*)), false) && count > 0) return;
+  for (int i = existing; i < count; ++i) {
+    auto* channel = new (std::nothrow) Channel;
+    // A channel whose scratch cannot hold a block would be overrun by the next one.
+    if (!channel || !SizeScratch(channel->scratch, blockSize) || !channels.Add(channel)) {
+      delete channel;
+      break;
+    }
+  }
+  pointers.Resize(channels.Count() * static_cast<int>(sizeof(double*)), false);
+  auto** array = static_cast<double**>(pointers.Data());
+  for (int i = 0; i < channels.Count(); ++i) {
+    Channel* channel = channels.Get(i);
+    channel->slot = &array[i];
+    if (i >= existing) array[i] = ScratchOf(channel->scratch);
+  }
+}
+
+template <class Channel>
+void Connect(PointerList<Channel>& channels, int start, int count, bool connected) {
+  const int64_t end = std::min<int64_t>(static_cast<int64_t>(start) + count, channels.Count());
+  for (int64_t i = std::max(start, 0); i < end; ++i) {
+    Channel* channel = channels.Get(static_cast<int32_t>(i));
+    channel->connected = connected;
+    if (!connected) *channel->slot = ScratchOf(channel->scratch);
+  }
+}
+
+}  // namespace
+
+bool IEffectBase::LegalIO(int inputs, int outputs) const noexcept {
+  for (int i = 0; i < channelIO_.Count(); ++i) {
+    const ChannelIO* pair = channelIO_.Get(i);
+    if ((inputs < 0 || inputs == pair->inputs) && (outputs < 0 || outputs == pair->outputs))
+      return true;
+  }
+  return false;
+}
+
+void IEffectBase::AddChannelIO(int inputs, int outputs) {
+  auto* pair = new (std::nothrow) ChannelIO{inputs, outputs};
+  if (pair && !channelIO_.Add(pair)) delete pair;
+}
+
+void IEffectBase::PrepareChannels(int inputs, int outputs) {
+  GrowChannels(inputChannels_, inputPointers_, inputs, blockSize_);
+  GrowChannels(outputChannels_, outputPointers_, outputs, blockSize_);
+}
+
+void IEffectBase::SetBlockSize(int frames) {
+  if (frames == blockSize_ || frames < 0) return;
+  bool sized = true;
+  for (int i = 0; i < InputCount(); ++i)
+    sized = SizeScratch(inputChannels_.Get(i)->scratch, frames) && sized;
+  for (int i = 0; i < OutputCount(); ++i)
+    sized = SizeScratch(outputChannels_.Get(i)->scratch, frames) && sized;
+  if (!sized) {
+    // Some channel could not hold the block: process nothing rather than overrun it.
+    frames = 0;
+    for (int i = 0; i < InputCount(); ++i) SizeScratch(inputChannels_.Get(i)->scratch, 0);
+    for (int i = 0; i < OutputCount(); ++i) SizeScratch(outputChannels_.Get(i)->scratch, 0);
+  }
+  blockSize_ = frames;
+  // The scratch buffers may have moved; no slot may keep pointing at the old ones.
+  for (int i = 0; i < InputCount(); ++i) {
+    InputChannel* channel = inputChannels_.Get(i);
+    *channel->slot = ScratchOf(channel->scratch);
+  }
+  for (int i = 0; i < OutputCount(); ++i) {
+    OutputChannel* channel = outputChannels_.Get(i);
+    *channel->slot = ScratchOf(channel->scratch);
+  }
+}
+
+void IEffectBase::SetInputConnections(int start, int count, bool connected) {
+  Connect(inputChannels_, start, count, connected);
+}
+
+void IEffectBase::SetOutputConnections(int start, int count, bool connected) {
+  Connect(outputChannels_, start, count, connected);
+}
+
+int IEffectBase::FramesThisBlock(int frames) const noexcept {
+  return std::clamp(frames, 0, blockSize_);
+}
+
+void IEffectBase::AttachInputs(float** hostBuffers, int frames) {
+  const int n = FramesThisBlock(frames);
+  int next = 0;
+  for (int i = 0; i < InputCount(); ++i) {
+    InputChannel* channel = inputChannels_.Get(i);
+    if (!channel->connected) continue;
+    const float* source = hostBuffers ? hostBuffers[next] : nullptr;
+    ++next;
+    double* scratch = ScratchOf(channel->scratch);
+    if (scratch) {
+      if (source)
+        std::copy_n(source, n, scratch);
+      else
+        std::fill_n(scratch, n, 0.0);
+    }
+    *channel->slot = scratch;
+  }
+}
+
+void IEffectBase::AttachInputs(double** hostBuffers) {
+  int next = 0;
+  for (int i = 0; i < InputCount(); ++i) {
+    InputChannel* channel = inputChannels_.Get(i);
+    if (!channel->connected) continue;
+    double* source = hostBuffers ? hostBuffers[next] : nullptr;
+    ++next;
+    *channel->slot = source ? source : ScratchOf(channel->scratch);
+  }
+}
+
+void IEffectBase::AttachOutputs(float** hostBuffers) {
+  int next = 0;
+  for (int i = 0; i < OutputCount(); ++i) {
+    OutputChannel* channel = outputChannels_.Get(i);
+    if (!channel->connected) continue;
+    channel->destination = hostBuffers ? hostBuffers[next] : nullptr;
+    ++next;
+    *channel->slot = ScratchOf(channel->scratch);
+  }
+}
+
+void IEffectBase::AttachOutputs(double** hostBuffers) {
+  int next = 0;
+  for (int i = 0; i < OutputCount(); ++i) {
+    OutputChannel* channel = outputChannels_.Get(i);
+    if (!channel->connected) continue;
+    double* destination = hostBuffers ? hostBuffers[next] : nullptr;
+    ++next;
+    channel->destination = nullptr;
+    *channel->slot = destination ? destination : ScratchOf(channel->scratch);
+  }
+}
+
+void IEffectBase::RunBlock(int frames) {
+  const int n = FramesThisBlock(frames);
+  ProcessBlock(InputPointers(), OutputPointers(), n);
+  for (int i = 0; i < OutputCount(); ++i) {
+    OutputChannel* channel = outputChannels_.Get(i);
+    if (!channel->connected || !channel->destination) continue;
+    const double* scratch = ScratchOf(channel->scratch);
+    for (int f = 0; f < n; ++f) channel->destination[f] = static_cast<float>(scratch[f]);
+    // Frames beyond the block size were never processed: they are silence, not stale data.
+    for (int f = n; f < frames; ++f) channel->destination[f] = 0.0f;
+  }
+}
+
+void IEffectBase::RunBlockAccumulating(int frames) {
+  const int n = FramesThisBlock(frames);
+  ProcessBlock(InputPointers(), OutputPointers(), n);
+  for (int i = 0; i < OutputCount(); ++i) {
+    OutputChannel* channel = outputChannels_.Get(i);
+    if (!channel->connected || !channel->destination) continue;
+    const double* scratch = ScratchOf(channel->scratch);
+    for (int f = 0; f < n; ++f) channel->destination[f] += static_cast<float>(scratch[f]);
+  }
+}
+
+void IEffectBase::RunBlockDouble(int frames) {
+  const int n = FramesThisBlock(frames);
+  ProcessBlock(InputPointers(), OutputPointers(), n);
+  for (int i = 0; i < OutputCount(); ++i) {
+    OutputChannel* channel = outputChannels_.Get(i);
+    double* destination = *channel->slot;
+    if (!channel->connected || !destination || destination == ScratchOf(channel->scratch)) continue;
+    std::fill(destination + n, destination + std::max(n, frames), 0.0);
+  }
+}
+
+void IEffectBase::PassThroughAudio(double** inputs, double** outputs, int frames) {
+  if (!outputs || frames <= 0) return;
+  const int matched = std::min(InputCount(), OutputCount());
+  for (int c = 0; c < OutputCount(); ++c) {
+    double* out = outputs[c];
+    if (!out) continue;
+    const double* in = (c < matched && inputs) ? inputs[c] : nullptr;
+    if (!in)
+      std::fill_n(out, frames, 0.0);
+    else if (in != out)
+      std::memmove(out, in, static_cast<size_t>(frames) * sizeof(double));
+  }
+}
