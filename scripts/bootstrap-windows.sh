@@ -12,6 +12,8 @@ sudo=""
 packages=(
   mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth dpkg-dev
+  # GoogleTest is compiled from source for the Windows tests
+  googletest
 )
 missing=()
 for p in "${packages[@]}"; do
