@@ -1,0 +1,52 @@
+// The command line of tintinna-host.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct ParameterAssignment {
+  std::string key;    // parameter name or index
+  std::string value;  // as displayed, or normalized 0..1
+  bool normalized = false;
+};
+
+struct HostOptions {
+  std::string pluginPath;
+  int32_t sampleRate = 44100;
+  int32_t blockSize = 512;
+  double tempo = 120.0;
+  int32_t numerator = 4;
+  int32_t denominator = 4;
+  double seconds = 60.0;
+  std::vector<ParameterAssignment> assignments;  // in command-line order
+  int32_t program = -1;                          // -1: leave the plug-in's own
+  std::string loadState;
+  std::string saveState;
+  std::string midiPath = "tintinna.mid";  // empty: no file
+  bool printEvents = false;
+  bool quiet = false;
+  bool help = false;
+};
+
+struct ParseResult {
+  bool ok = false;
+  std::string error;  // one line, without the program name
+  HostOptions options;
+};
+
+// args excludes the program name. "--name value" and "--name=value" are both accepted.
+ParseResult ParseOptions(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+// Limits of the options, shared with the help text.
+constexpr int32_t kMinSampleRate = 1000;
+constexpr int32_t kMaxSampleRate = 1000000;
+constexpr int32_t kMaxBlockSize = 65536;
+constexpr double kMaxTempo = 999.0;
+constexpr double kMaxSeconds = 7.0 * 24 * 3600;
+
+}  // namespace host

@@ -1,0 +1,41 @@
+// One run of a plug-in from load to unload: the host's engine, shared by the command line and
+// the tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/host/host_observer.h"
+#include "tools/host/host_options.h"
+
+namespace host {
+
+struct SessionReport {
+  std::string effectName;
+  std::string vendorName;
+  int32_t uniqueId = 0;
+  int32_t version = 0;
+  int32_t numParams = 0;
+  int32_t numPrograms = 0;
+  int32_t flags = 0;
+  // "name = display label" for each parameter that was set, in order.
+  std::vector<std::string> parameterSettings;
+  int64_t frames = 0;
+  int64_t blocks = 0;
+  int64_t automationNotices = 0;
+  size_t stateBytesSaved = 0;
+};
+
+// Loads options.pluginPath, opens it, applies program, state and parameters, processes
+// options.seconds of audio in blocks of options.blockSize with a playing transport, saves the
+// state if asked, and closes and unloads it. Events reach observer as they are sent. Returns
+// false with a one-line error (missing file, not a plug-in, unknown parameter, bad value,
+// unreadable state) after closing whatever was opened.
+bool RunSession(const HostOptions& options, HostObserver& observer, SessionReport& report,
+                std::string& error);
+
+// The run's length in frames: seconds × rate, rounded to the nearest frame, at least 1.
+int64_t SessionFrames(const HostOptions& options);
+
+}  // namespace host

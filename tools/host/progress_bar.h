@@ -1,0 +1,34 @@
+// A progress bar on standard error for runs that take a while; drawn only on a terminal.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+
+namespace host {
+
+class ProgressBar {
+ public:
+  // Nothing is drawn unless enabled; then only once the run has lasted kDelay, so short runs
+  // leave no trace.
+  ProgressBar(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+  ~ProgressBar() { Finish(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+
+  void Update(int64_t done, int64_t total);
+  // Clears the bar's line.
+  void Finish();
+
+  static constexpr std::chrono::milliseconds kDelay{500};
+
+ private:
+  std::ostream& out_;
+  bool enabled_;
+  bool shown_ = false;
+  int lastPercent_ = -1;
+  uint32_t calls_ = 0;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace host
