@@ -12,6 +12,8 @@ class IMutex {
 
   void Lock() { mutex_.lock(); }
   void Unlock() { mutex_.unlock(); }
+  // Takes the lock only if no other thread holds it.
+  bool TryLock() { return mutex_.try_lock(); }
 
  private:
   std::recursive_mutex mutex_;
