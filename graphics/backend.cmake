@@ -1,0 +1,22 @@
+# The drawing back end, the image cache and the editor window layer, added to the graphics
+# library. Included from graphics/CMakeLists.txt.
+target_sources(tintinna_graphics PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/graphics_raster.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/image_cache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/raster_geometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/editor_window.cpp)
+target_link_libraries(tintinna_graphics PUBLIC tintinna_raster)
+
+if(WIN32)
+  if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/editor_window_win32.cpp)
+    target_sources(tintinna_graphics PRIVATE ${CMAKE_CURRENT_LIST_DIR}/editor_window_win32.cpp)
+  endif()
+else()
+  find_package(Freetype REQUIRED)
+  find_package(Fontconfig REQUIRED)
+  target_sources(tintinna_graphics PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/editor_window_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/text_renderer_freetype.cpp)
+  target_link_libraries(tintinna_graphics PRIVATE Freetype::Freetype Fontconfig::Fontconfig
+                                                  ${CMAKE_DL_LIBS})
+endif()

@@ -1,0 +1,89 @@
+// The editor window layer on Linux: no native window yet, but real text (FreeType) and the
+// library's own paths and images.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include "graphics/editor_window.h"
+#include "graphics/text_renderer.h"
+#include "raster/png_loader.h"
+
+bool IEditorWindow::PresentArea(const IBounds& /*area*/) {
+  return true;
+}
+
+bool IEditorWindow::DrawString(const ITextStyle& style, const char* text, const IBounds& bounds) {
+  if (!text || !*text) return true;
+  if (!fontSelected_) {
+    // The first style drawn chooses the font for the editor's life.
+    textRenderer_ = CreateTextRenderer();
+    if (textRenderer_) textRenderer_->SelectFont(style);
+    fontSelected_ = true;
+    textColour_ = style.colour;
+  } else if (!(style.colour == textColour_)) {
+    textColour_ = style.colour;
+  }
+  if (!textRenderer_) return false;
+  return textRenderer_->RenderText(Surface(), text, bounds, textColour_.Packed(),
+                                   style.alignment) != 0;
+}
+
+void IEditorWindow::Resize(int width, int height) {
+  int dw = 0, dh = 0;
+  ResizeCoreAndSurface(width, height, dw, dh);
+}
+
+void IEditorWindow::OpenValueEntry(IControl* /*control*/, IParameter* /*parameter*/,
+                                   bool /*textMode*/) {}
+
+void IEditorWindow::GetHostPath(char (&path)[kPathSize]) {
+  char name[4096];
+  const ssize_t length = readlink("/proc/self/exe", name, sizeof(name) - 1);
+  if (length <= 0) {
+    path[0] = '\0';
+    return;
+  }
+  name[length] = '\0';
+  TrimToFolder(name, '/', path);
+}
+
+void IEditorWindow::GetModulePath(char (&path)[kPathSize]) {
+  Dl_info info{};
+  // Any address inside this library names it.
+  if (dladdr(reinterpret_cast<void*>(&IEditorWindow::MapKeyCode), &info) == 0 || !info.dli_fname) {
+    path[0] = '\0';
+    return;
+  }
+  TrimToFolder(info.dli_fname, '/', path);
+}
+
+void IEditorWindow::PickFile(char (&result)[kPathSize], int /*action*/, const char* /*startFolder*/,
+                             const char* /*extension*/) {
+  result[0] = '\0';
+}
+
+bool IEditorWindow::PickColour(IRgba* /*colour*/, const char* /*caption*/) {
+  return false;
+}
+
+bool IEditorWindow::OpenLink(const char* /*address*/, const char* /*caption*/,
+                             const char* /*confirmation*/, const char* /*error*/) {
+  return false;
+}
+
+void* IEditorWindow::OpenEditorWindow(void* parent) {
+  parentWindow_ = parent;
+  return nullptr;
+}
+
+void IEditorWindow::CloseEditorWindow() {
+  window_ = nullptr;
+  ClearEntry();
+}
+
+void IEditorWindow::OpenValueMenu(IControl* /*control*/, IParameter* /*parameter*/,
+                                  int /*itemsPerColumn*/) {}
+
+RasterBitmap* IEditorWindow::LoadImageResource(int resourceId, const char* resourceName) {
+  if (!HasPngExtension(resourceName)) return nullptr;
+  return LoadPngFromResource(moduleHandle_, resourceId, nullptr);
+}
