@@ -1,0 +1,184 @@
+// The effect record, speaker arrangements, host-specific set-up and the chunk header.
+#include "plug/vst_effect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "tests/vst/recording_host.h"
+#include "tests/vst/test_plugin.h"
+
+namespace {
+
+intptr_t Dispatch(vst2::AEffect* effect, int32_t opcode, int32_t index = 0, intptr_t value = 0,
+                  void* ptr = nullptr, float opt = 0.0f) {
+  return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+struct Arrangements {
+  vst2::VstSpeakerArrangement* input = nullptr;
+  vst2::VstSpeakerArrangement* output = nullptr;
+};
+
+Arrangements GetArrangements(vst2::AEffect* effect) {
+  Arrangements a;
+  EXPECT_EQ(Dispatch(effect, vst2::effGetSpeakerArrangement, 0,
+                     reinterpret_cast<intptr_t>(&a.input), &a.output),
+            1);
+  return a;
+}
+
+std::unique_ptr<TestPlugin> Make(const char* channelIO) {
+  TestPluginOptions options;
+  options.channelIO = channelIO;
+  return std::make_unique<TestPlugin>(RecordingHost::Callback, options);
+}
+
+}  // namespace
+
+TEST(EffectRecord, DescribesThePlugInToTheHost) {
+  RecordingHost host;
+  TestPlugin plugin(RecordingHost::Callback);
+  vst2::AEffect* effect = plugin.Effect();
+  EXPECT_EQ(effect->magic, 0x56737450);
+  EXPECT_EQ(effect->numParams, TestPlugin::kParameters);
+  EXPECT_EQ(effect->numPrograms, 3);
+  EXPECT_EQ(effect->numInputs, 2);
+  EXPECT_EQ(effect->numOutputs, 2);
+  EXPECT_EQ(effect->flags, 0x1118);
+  EXPECT_EQ(effect->initialDelay, 0);
+  EXPECT_EQ(effect->ioRatio, 1.0f);
+  EXPECT_EQ(effect->object, &plugin);
+  EXPECT_EQ(effect->uniqueID, IEffectBase::FourCC("tstp"));
+  EXPECT_EQ(effect->version, 10203);
+  EXPECT_NE(effect->dispatcher, nullptr);
+  EXPECT_NE(effect->process, nullptr);
+  EXPECT_NE(effect->processReplacing, nullptr);
+  EXPECT_NE(effect->processDoubleReplacing, nullptr);
+  EXPECT_NE(effect->getParameter, nullptr);
+  EXPECT_NE(effect->setParameter, nullptr);
+  EXPECT_EQ(effect->user, nullptr);
+  const char zeros[sizeof(effect->future)] = {};
+  EXPECT_EQ(std::memcmp(effect->future, zeros, sizeof(zeros)), 0);
+}
+
+TEST(EffectRecord, FlagsFollowTheDeclaration) {
+  RecordingHost host;
+  TestPluginOptions options;
+  options.channelIO = "2-2";
+  options.stateChunks = true;
+  options.isInstrument = false;
+  TestPlugin plugin(RecordingHost::Callback, options);
+  // No mono pair, program chunks on, not a synth.
+  EXPECT_EQ(plugin.Effect()->flags, 0x10 | 0x1000 | 0x20);
+}
+
+TEST(EffectRecord, StartsWithEveryChannelConnectedAndABlockOf1024) {
+  RecordingHost host;
+  TestPlugin plugin(RecordingHost::Callback);
+  EXPECT_EQ(plugin.GetBlockSize(), 1024);
+  for (int i = 0; i < plugin.InputCount(); ++i) EXPECT_TRUE(plugin.GetInputChannel(i)->connected);
+  for (int i = 0; i < plugin.OutputCount(); ++i) EXPECT_TRUE(plugin.GetOutputChannel(i)->connected);
+}
+
+TEST(EffectRecord, LatencyChangesTheInitialDelay) {
+  RecordingHost host;
+  TestPlugin plugin(RecordingHost::Callback);
+  plugin.SetLatency(256);
+  EXPECT_EQ(plugin.Effect()->initialDelay, 256);
+  EXPECT_EQ(plugin.GetLatency(), 256);
+}
+
+TEST(SpeakerArrangements, TypesFollowTheChannelCounts) {
+  RecordingHost host;
+  const struct {
+    const char* io;
+    int32_t type;
+    int32_t channels;
+  } cases[] = {{"1-1", 0, 1}, {"2-2", 1, 2}, {"6-6", -2, 6}, {"0-0", -1, 0}};
+  for (const auto& c : cases) {
+    auto plugin = Make(c.io);
+    const Arrangements a = GetArrangements(plugin->Effect());
+    ASSERT_NE(a.input, nullptr);
+    ASSERT_NE(a.output, nullptr);
+    EXPECT_EQ(a.input->type, c.type) << c.io;
+    EXPECT_EQ(a.input->numChannels, c.channels) << c.io;
+    EXPECT_EQ(a.output->type, c.type) << c.io;
+    EXPECT_EQ(a.output->numChannels, c.channels) << c.io;
+  }
+}
+
+TEST(HostSpecificSetup, GivesAPlugInWithoutChannelsAStereoPairInHostsThatNeedOne) {
+  RecordingHost host;
+  host.product = "Ableton Live";
+  host.vendorVersion = 90000;
+  auto plugin = Make("0-0");
+  vst2::AEffect* effect = plugin->Effect();
+  Dispatch(effect, vst2::effOpen);
+  EXPECT_EQ(plugin->GetHostType(), 9);
+  EXPECT_EQ(effect->numInputs, 2);
+  EXPECT_EQ(effect->numOutputs, 2);
+  EXPECT_TRUE(plugin->LegalIO(2, 2));
+  EXPECT_EQ(GetArrangements(effect).input->numChannels, 2);
+  EXPECT_EQ(GetArrangements(effect).output->numChannels, 2);
+
+  // The new channels carry audio at the block size already set.
+  float left[1024], right[1024], outLeft[1024] = {}, outRight[1024] = {};
+  for (int i = 0; i < 1024; ++i) left[i] = right[i] = static_cast<float>(i);
+  float* inputs[] = {left, right};
+  float* outputs[] = {outLeft, outRight};
+  effect->processReplacing(effect, inputs, outputs, 1024);
+  EXPECT_EQ(outLeft[1023], 1023.0f);
+  EXPECT_EQ(outRight[1023], 1023.0f);
+}
+
+TEST(HostSpecificSetup, LeavesAPlugInWithoutChannelsAloneInOtherHosts) {
+  RecordingHost host;
+  host.product = "Some Host";
+  auto plugin = Make("0-0");
+  Dispatch(plugin->Effect(), vst2::effOpen);
+  EXPECT_EQ(plugin->GetHostType(), 0);
+  EXPECT_EQ(plugin->Effect()->numInputs, 0);
+}
+
+TEST(HostSpecificSetup, DisconnectsInputsBeyondTheSecondInHostsThatExpectStereo) {
+  RecordingHost host;
+  host.product = "Adobe Audition";
+  auto plugin = Make("4-4");
+  Dispatch(plugin->Effect(), vst2::effOpen);
+  EXPECT_EQ(plugin->GetHostType(), 17);
+  EXPECT_TRUE(plugin->GetInputChannel(1)->connected);
+  EXPECT_FALSE(plugin->GetInputChannel(2)->connected);
+  EXPECT_FALSE(plugin->GetInputChannel(3)->connected);
+  EXPECT_TRUE(plugin->GetOutputChannel(3)->connected);
+}
+
+TEST(ChunkHeader, IsTheMagicAndTheVersionLittleEndian) {
+  IStateChunk chunk;
+  chunk.AppendInt32(42);
+  IVstEffect::WriteChunkHeader(chunk);
+  ASSERT_EQ(chunk.Size(), 8);
+  const uint8_t expected[] = {'t', 'f', 'f', 'p', 0x00, 0x00, 0x01, 0x00};
+  EXPECT_EQ(std::memcmp(chunk.Data(), expected, 8), 0);
+  int32_t position = 0;
+  EXPECT_EQ(IVstEffect::ReadChunkHeader(chunk, &position), 0x10000);
+  EXPECT_EQ(position, 8);
+}
+
+TEST(ChunkHeader, IsAbsentFromABareStateWhichIsReadFromItsStart) {
+  IStateChunk chunk;
+  chunk.AppendDouble(1.5);
+  int32_t position = 0;
+  EXPECT_EQ(IVstEffect::ReadChunkHeader(chunk, &position), 0);
+  EXPECT_EQ(position, 0);
+}
+
+TEST(ChunkHeader, CutAfterTheMagicLeavesNothingToRead) {
+  IStateChunk chunk;
+  chunk.AppendInt32(IVstEffect::kChunkMagic);
+  chunk.Append("\x01\x00", 2);
+  int32_t position = 0;
+  EXPECT_EQ(IVstEffect::ReadChunkHeader(chunk, &position), 0);
+  EXPECT_EQ(position, -1);
+}
