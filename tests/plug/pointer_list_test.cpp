@@ -9,7 +9,7 @@
 namespace {
 
 struct Tracked {
-  Tracked(std::vector<int>* log, int id) : log(log), id(id) {}
+  Tracked(std::vector<int>* journal, int number) : log(journal), id(number) {}
   ~Tracked() { log->push_back(id); }
   std::vector<int>* log;
   int id;
