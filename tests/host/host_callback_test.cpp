@@ -1,0 +1,159 @@
+// Tests of the host callback: what a plug-in hears when it asks tintinna-host.
+#include "tools/host/host_callback.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace host {
+namespace {
+
+struct Recorder : HostObserver {
+  std::vector<HostMidiEvent> midi;
+  std::vector<int64_t> other;
+  std::vector<std::pair<int32_t, float>> automation;
+  void OnMidiEvent(const HostMidiEvent& event) override { midi.push_back(event); }
+  void OnOtherEvent(int32_t, int64_t sampleTime) override { other.push_back(sampleTime); }
+  void OnAutomation(int32_t index, float value) override { automation.push_back({index, value}); }
+};
+
+class HostCallbackTest : public testing::Test {
+ protected:
+  HostCallbackTest() : transport_(44100.0, 120.0, 4, 4), context_(transport_, 512, recorder_) {
+    effect_.magic = vst2::kEffectMagic;
+    effect_.user = &context_;
+  }
+  intptr_t Call(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                float opt = 0.0f) {
+    return HostContext::Callback(&effect_, opcode, index, value, ptr, opt);
+  }
+  intptr_t SendEvents(std::vector<vst2::VstEvent*> list) {
+    std::vector<char> storage(sizeof(vst2::VstEvents) + list.size() * sizeof(vst2::VstEvent*));
+    auto* events = reinterpret_cast<vst2::VstEvents*>(storage.data());
+    events->numEvents = static_cast<int32_t>(list.size());
+    for (size_t i = 0; i < list.size(); ++i) events->events[i] = list[i];
+    return Call(vst2::audioMasterProcessEvents, 0, 0, events);
+  }
+  static vst2::VstMidiEvent Midi(int32_t delta, uint8_t status, uint8_t d1, uint8_t d2) {
+    vst2::VstMidiEvent event{};
+    event.type = vst2::kVstMidiType;
+    event.byteSize = sizeof(event);
+    event.deltaFrames = delta;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(d1);
+    event.midiData[2] = static_cast<char>(d2);
+    return event;
+  }
+
+  Recorder recorder_;
+  Transport transport_;
+  HostContext context_;
+  vst2::AEffect effect_{};
+};
+
+TEST_F(HostCallbackTest, AnswersTheVersionEvenBeforeAnyInstanceExists) {
+  EXPECT_EQ(HostContext::Callback(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
+  EXPECT_EQ(HostContext::Callback(nullptr, vst2::audioMasterGetTime, 0, 0, nullptr, 0.0f), 0);
+}
+
+TEST_F(HostCallbackTest, RoutesCallsWithoutAnEffectToTheInstanceBeingCreated) {
+  HostContext::CreationScope scope(context_);
+  EXPECT_EQ(HostContext::Callback(nullptr, vst2::audioMasterGetBlockSize, 0, 0, nullptr, 0.0f),
+            512);
+}
+
+TEST_F(HostCallbackTest, NamesItselfWithinTheConventionalBuffer) {
+  char text[256];
+  std::memset(text, 'x', sizeof(text));
+  EXPECT_EQ(Call(vst2::audioMasterGetProductString, 0, 0, text), 1);
+  EXPECT_STREQ(text, "tintinna-host");
+  EXPECT_EQ(text[std::strlen("tintinna-host") + 1], 'x');
+  EXPECT_EQ(Call(vst2::audioMasterGetProductString), 0);
+  EXPECT_EQ(Call(vst2::audioMasterGetVendorVersion), HostContext::kVendorVersion);
+}
+
+TEST_F(HostCallbackTest, SaysWhatItCanDo) {
+  char midi[] = "sendVstMidiEvent";
+  char time[] = "sendVstTimeInfo";
+  char other[] = "offline";
+  EXPECT_EQ(Call(vst2::audioMasterCanDo, 0, 0, midi), 1);
+  EXPECT_EQ(Call(vst2::audioMasterCanDo, 0, 0, time), 1);
+  EXPECT_EQ(Call(vst2::audioMasterCanDo, 0, 0, other), 0);
+  EXPECT_EQ(Call(vst2::audioMasterCanDo), 0);
+  EXPECT_EQ(Call(vst2::audioMasterWantMidi), 1);
+}
+
+TEST_F(HostCallbackTest, GivesTheTransportsTimeInformation) {
+  transport_.Start();
+  transport_.Advance(22050);
+  const auto* info = reinterpret_cast<const vst2::VstTimeInfo*>(
+      Call(vst2::audioMasterGetTime, 0, vst2::kVstPpqPosValid));
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->samplePos, 22050.0);
+  EXPECT_DOUBLE_EQ(info->ppqPos, 1.0);
+  EXPECT_NE(info->flags & vst2::kVstTransportPlaying, 0);
+}
+
+TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFrames) {
+  context_.BeginBlock(1024);
+  vst2::VstMidiEvent on = Midi(5, 0x92, 60, 100);
+  vst2::VstMidiEvent bounce = Midi(1600, 0x92, 62, 90);  // past the block's end
+  EXPECT_EQ(SendEvents({reinterpret_cast<vst2::VstEvent*>(&on), nullptr,
+                        reinterpret_cast<vst2::VstEvent*>(&bounce)}),
+            1);
+  context_.EndBlock();
+  ASSERT_EQ(recorder_.midi.size(), 2u);
+  EXPECT_EQ(recorder_.midi[0].sampleTime, 1029);
+  EXPECT_EQ(recorder_.midi[0].blockStart, 1024);
+  EXPECT_EQ(recorder_.midi[0].status, 0x92);
+  EXPECT_EQ(recorder_.midi[0].data1, 60);
+  EXPECT_EQ(recorder_.midi[0].data2, 100);
+  EXPECT_EQ(recorder_.midi[1].sampleTime, 2624);
+  EXPECT_EQ(recorder_.midi[1].deltaFrames, 1600);
+}
+
+TEST_F(HostCallbackTest, PlacesEventsSentOutsideProcessingAtTheSongPosition) {
+  transport_.Start();
+  transport_.Advance(300);
+  vst2::VstMidiEvent cc = Midi(0, 0xB0, 7, 1);
+  SendEvents({reinterpret_cast<vst2::VstEvent*>(&cc)});
+  ASSERT_EQ(recorder_.midi.size(), 1u);
+  EXPECT_EQ(recorder_.midi[0].sampleTime, 300);
+}
+
+TEST_F(HostCallbackTest, ReportsOtherEventsWithoutTakingThemForMidi) {
+  vst2::VstEvent sysex{};
+  sysex.type = vst2::kVstSysExType;
+  sysex.deltaFrames = 7;
+  context_.BeginBlock(100);
+  SendEvents({&sysex});
+  EXPECT_TRUE(recorder_.midi.empty());
+  EXPECT_EQ(recorder_.other, std::vector<int64_t>{107});
+}
+
+TEST_F(HostCallbackTest, RefusesAMissingOrNegativeEventList) {
+  EXPECT_EQ(Call(vst2::audioMasterProcessEvents), 0);
+  vst2::VstEvents events{};
+  events.numEvents = -3;
+  EXPECT_EQ(Call(vst2::audioMasterProcessEvents, 0, 0, &events), 0);
+}
+
+TEST_F(HostCallbackTest, PassesAutomationNoticesOn) {
+  Call(vst2::audioMasterAutomate, 3, 0, nullptr, 0.25f);
+  ASSERT_EQ(recorder_.automation.size(), 1u);
+  EXPECT_EQ(recorder_.automation[0].first, 3);
+  EXPECT_EQ(recorder_.automation[0].second, 0.25f);
+  EXPECT_EQ(context_.AutomationCount(), 1);
+}
+
+TEST_F(HostCallbackTest, TellsThePluginWhetherItIsProcessing) {
+  EXPECT_EQ(Call(vst2::audioMasterGetCurrentProcessLevel), 1);
+  context_.BeginBlock(0);
+  EXPECT_EQ(Call(vst2::audioMasterGetCurrentProcessLevel), 2);
+  context_.EndBlock();
+}
+
+}  // namespace
+}  // namespace host
