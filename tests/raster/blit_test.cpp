@@ -1,0 +1,403 @@
+// Tests of the blits, fills and single-pixel operations.
+#include "raster/blit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "raster/memory_bitmap.h"
+#include "raster/pixel_blend.h"
+#include "tests/raster/test_bitmaps.h"
+
+namespace {
+
+uint32_t Pixel(RasterBitmap& bitmap, int32_t x, int32_t y) {
+  return GetPixel(&bitmap, x, y);
+}
+
+void FillSolid(RasterBitmap& bitmap, uint32_t colour) {
+  FillRect(&bitmap, 0, 0, bitmap.GetWidth(), bitmap.GetHeight(), colour, 1.0f, kBlendCopy);
+}
+
+uint32_t BlitOnePixel(uint32_t dest, uint32_t src, float weight, int32_t mode) {
+  MemoryBitmap d(1, 1);
+  FillSolid(d, dest);
+  MemoryBitmap s(1, 1);
+  FillSolid(s, src);
+  Blit(&d, &s, 0, 0, nullptr, weight, mode);
+  return Pixel(d, 0, 0);
+}
+
+// --- Compositing modes and their rounding -------------------------------------------------
+
+TEST(BlitSourceAlpha, HalfTransparentBlueOverBlackGives129) {
+  EXPECT_EQ(BlitOnePixel(0xFF000000, 0x800000FF, 1.0f, kBlendSourceAlpha) & 0xFF, 129u);
+}
+
+TEST(BlitSourceAlpha, HalfTransparentBlackOverBlueGives126) {
+  EXPECT_EQ(BlitOnePixel(0xFF0000FF, 0x80000000, 1.0f, kBlendSourceAlpha) & 0xFF, 126u);
+}
+
+TEST(BlitSourceAlpha, OpaqueSourceReplacesTheColourExactly) {
+  EXPECT_EQ(BlitOnePixel(0xFF123456, 0xFFABCDEF, 1.0f, kBlendSourceAlpha) & 0xFFFFFF, 0xABCDEFu);
+}
+
+TEST(BlitSourceAlpha, TransparentSourceLeavesTheDestinationUntouched) {
+  EXPECT_EQ(BlitOnePixel(0x80123456, 0x00FFFFFF, 1.0f, kBlendSourceAlpha), 0x80123456u);
+  EXPECT_EQ(BlitOnePixel(0x80123456, 0x00FFFFFF, 0.3f, kBlendSourceAlpha), 0x80123456u);
+}
+
+TEST(BlitSourceAlpha, QuarterWeightGreysAnOpaqueSource) {
+  EXPECT_EQ(BlitOnePixel(0xFF000000, 0xFF0000FF, 0.25f, kBlendSourceAlpha) & 0xFF, 64u);
+  EXPECT_EQ(BlitOnePixel(0xFF0000FF, 0xFF000000, 0.25f, kBlendSourceAlpha) & 0xFF, 191u);
+}
+
+TEST(BlitCopy, WeightBetweenStepsRoundsTowardTheSource) {
+  // u = 76: 0 + (255 − 0) × 180 ÷ 256 = 179.3 → 179; 255 + (0 − 255) × 180 ÷ 256 = 75.7 → 76.
+  EXPECT_EQ(BlitOnePixel(0xFFFFFFFF, 0x00000000, 0.3f, kBlendCopy) & 0xFF, 179u);
+  EXPECT_EQ(BlitOnePixel(0x00000000, 0xFFFFFFFF, 0.3f, kBlendCopy) & 0xFF, 76u);
+}
+
+TEST(BlitCopy, HalfWeightAveragesEachByteDroppingLowBits) {
+  EXPECT_EQ(BlitOnePixel(0x01030507, 0x01010101, 0.5f, kBlendCopy), 0x00010203u);
+  EXPECT_EQ(BlitOnePixel(0xFF00FF00, 0x00FF00FF, 0.5f, kBlendCopy), 0x7F7F7F7Fu);
+}
+
+TEST(BlitAdd, NeverWrapsPastWhite) {
+  EXPECT_EQ(BlitOnePixel(0xFFC8C8C8, 0xFFC8C8C8, 1.0f, kBlendAdd) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(BlitAdd, ScalesTheSourceByItsAlpha) {
+  // m = (127 + 1) × 256 ÷ 256 = 128; 10 + 100 × 128 ÷ 256 = 60.
+  EXPECT_EQ(BlitOnePixel(0xFF00000A, 0x7F000064, 1.0f, kBlendAdd) & 0xFF, 60u);
+  EXPECT_EQ(BlitOnePixel(0xFF00000A, 0x00000064, 1.0f, kBlendAdd), 0xFF00000Au);
+}
+
+TEST(BlitDodge, BrightensAndSaturates) {
+  // h = 256, t = 128: 100 × 256 ÷ 128 = 200.
+  EXPECT_EQ(BlitOnePixel(0xFF000064, 0xFF000080, 1.0f, kBlendDodge) & 0xFF, 200u);
+  // t = 255: any non-zero channel saturates, zero stays zero.
+  EXPECT_EQ(BlitOnePixel(0xFF000001, 0xFF0000FF, 1.0f, kBlendDodge) & 0xFF, 255u);
+  EXPECT_EQ(BlitOnePixel(0xFF000000, 0xFF0000FF, 1.0f, kBlendDodge) & 0xFF, 0u);
+}
+
+TEST(BlitWeights, ZeroWeightChangesNothing) {
+  EXPECT_EQ(BlitOnePixel(0x11223344, 0xFFFFFFFF, 0.0f, kBlendCopy), 0x11223344u);
+  EXPECT_EQ(BlitOnePixel(0x11223344, 0xFFFFFFFF, 0.001f, kBlendSourceAlpha), 0x11223344u);
+}
+
+TEST(BlitWeights, OutOfRangeAndNanWeightsStayInRange) {
+  EXPECT_EQ(BlitOnePixel(0x11223344, 0xAABBCCDD, 3.0f, kBlendCopy), 0xAABBCCDDu);
+  EXPECT_EQ(BlitOnePixel(0x11223344, 0xAABBCCDD, -1.0f, kBlendCopy), 0x11223344u);
+  EXPECT_EQ(
+      BlitOnePixel(0x11223344, 0xAABBCCDD, std::numeric_limits<float>::quiet_NaN(), kBlendCopy),
+      0x11223344u);
+}
+
+TEST(BlitModes, UnknownOperationLeavesTheDestination) {
+  EXPECT_EQ(BlitOnePixel(0x11223344, 0xFFFFFFFF, 1.0f, 0x10007), 0x11223344u);
+}
+
+// --- Fast paths agree with the reference formula -------------------------------------------
+
+struct ModeAndWeight {
+  int32_t mode;
+  float weight;
+};
+
+class BlitMatchesReference : public testing::TestWithParam<ModeAndWeight> {};
+
+TEST_P(BlitMatchesReference, OnEveryPixelOfOddSizedRows) {
+  const auto [mode, weight] = GetParam();
+  for (int32_t width : {1, 3, 7, 16, 33}) {
+    MemoryBitmap dest(width, 5);
+    MemoryBitmap src(width, 5);
+    FillWithPattern(dest, 17);
+    FillWithPattern(src, 91);
+    std::vector<uint32_t> expected;
+    for (int32_t y = 0; y < 5; ++y) {
+      for (int32_t x = 0; x < width; ++x) {
+        const uint32_t d = Pixel(dest, x, y);
+        const uint32_t s = Pixel(src, x, y);
+        expected.push_back(weight == 0.5f && mode == kBlendCopy
+                               ? pixel_blend::HalfWord(d, s)
+                               : pixel_blend::BlitPixel(d, s, ScaledWeight(weight), mode));
+      }
+    }
+    Blit(&dest, &src, 0, 0, nullptr, weight, mode);
+    size_t i = 0;
+    for (int32_t y = 0; y < 5; ++y) {
+      for (int32_t x = 0; x < width; ++x, ++i) {
+        ASSERT_EQ(Pixel(dest, x, y), expected[i]) << "width " << width << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ModesAndWeights, BlitMatchesReference,
+    testing::Values(ModeAndWeight{kBlendCopy, 1.0f}, ModeAndWeight{kBlendCopy, 0.5f},
+                    ModeAndWeight{kBlendCopy, 0.3f}, ModeAndWeight{kBlendSourceAlpha, 1.0f},
+                    ModeAndWeight{kBlendSourceAlpha, 0.25f}, ModeAndWeight{kBlendSourceAlpha, 0.7f},
+                    ModeAndWeight{kBlendAdd, 1.0f}, ModeAndWeight{kBlendAdd, 0.4f},
+                    ModeAndWeight{kBlendDodge, 1.0f}, ModeAndWeight{kBlendDodge, 0.6f}));
+
+TEST(BlitFastPaths, PlainCopyEqualsTheReferenceAtFullWeight) {
+  for (uint32_t i = 0; i < 2000; ++i) {
+    const uint32_t d = TestWord(i);
+    const uint32_t s = TestWord(i + 7777);
+    ASSERT_EQ(BlitOnePixel(d, s, 1.0f, kBlendCopy), pixel_blend::BlitPixel(d, s, 256, kBlendCopy));
+  }
+}
+
+TEST(BlitFastPaths, HalfWeightStaysWithinOneStepOfTheReference) {
+  for (uint32_t i = 0; i < 2000; ++i) {
+    const uint32_t d = TestWord(i);
+    const uint32_t s = TestWord(i + 31);
+    const uint32_t fast = BlitOnePixel(d, s, 0.5f, kBlendCopy);
+    const uint32_t reference = pixel_blend::BlitPixel(d, s, 128, kBlendCopy);
+    for (int shift = 0; shift < 32; shift += 8) {
+      ASSERT_LE(
+          std::abs(pixel_blend::Channel(fast, shift) - pixel_blend::Channel(reference, shift)), 1);
+    }
+  }
+}
+
+// --- Clipping ---------------------------------------------------------------------------
+
+class BlitClipping : public testing::Test {
+ protected:
+  void SetUp() override {
+    FillWithPattern(source_, 5);
+    FillRect(&dest_, 0, 0, 20, 20, kBackground, 1.0f, kBlendCopy);
+  }
+  // Checks that dest pixel (x, y) holds source pixel (x − dx, y − dy) inside the given area and
+  // the background elsewhere.
+  void ExpectCopied(int32_t dx, int32_t dy, int32_t left, int32_t top, int32_t right,
+                    int32_t bottom) {
+    for (int32_t y = 0; y < 20; ++y) {
+      for (int32_t x = 0; x < 20; ++x) {
+        const bool inside = x >= left && x < right && y >= top && y < bottom;
+        const uint32_t expected = inside ? Pixel(source_, x - dx, y - dy) : kBackground;
+        ASSERT_EQ(Pixel(dest_, x, y), expected) << x << "," << y;
+      }
+    }
+  }
+  static constexpr uint32_t kBackground = 0xFF102030;
+  MemoryBitmap source_{10, 10};
+  MemoryBitmap dest_{20, 20};
+};
+
+TEST_F(BlitClipping, NegativeDestinationCopiesFromInsideTheSource) {
+  Blit(&dest_, &source_, -5, -3, nullptr, 1.0f, kBlendCopy);
+  ExpectCopied(-5, -3, 0, 0, 5, 7);
+}
+
+TEST_F(BlitClipping, RightAndBottomEdgesCutTheBlit) {
+  Blit(&dest_, &source_, 15, 17, nullptr, 1.0f, kBlendCopy);
+  ExpectCopied(15, 17, 15, 17, 20, 20);
+}
+
+TEST_F(BlitClipping, DestinationPointBeyondTheDestinationChangesNothing) {
+  Blit(&dest_, &source_, 20, 0, nullptr, 1.0f, kBlendCopy);
+  Blit(&dest_, &source_, 0, 20, nullptr, 1.0f, kBlendCopy);
+  Blit(&dest_, &source_, -10, 0, nullptr, 1.0f, kBlendCopy);
+  ExpectCopied(0, 0, 0, 0, 0, 0);
+}
+
+TEST_F(BlitClipping, SourceRectangleOutsideTheSourceChangesNothing) {
+  const RasterRect outside{10, 0, 14, 4};
+  Blit(&dest_, &source_, 0, 0, &outside, 1.0f, kBlendCopy);
+  BlitRect(&dest_, &source_, 0, 0, -8, -8, 5, 5, 1.0f, kBlendCopy);
+  ExpectCopied(0, 0, 0, 0, 0, 0);
+}
+
+TEST_F(BlitClipping, SourceRectangleIsCutToTheSource) {
+  BlitRect(&dest_, &source_, 2, 3, 6, 7, 10, 10, 1.0f, kBlendCopy);
+  ExpectCopied(2 - 6, 3 - 7, 2, 3, 6, 6);
+}
+
+TEST_F(BlitClipping, SourceRectangleLeftOfTheSourceMovesTheDestinationPoint) {
+  BlitRect(&dest_, &source_, 4, 4, -2, -3, 6, 6, 1.0f, kBlendCopy);
+  // Source (0, 0) lands at (4 + 2, 4 + 3); the rectangle ends at source (4, 3).
+  ExpectCopied(6, 7, 6, 7, 10, 10);
+}
+
+TEST_F(BlitClipping, ExtremeCoordinatesDoNotOverflow) {
+  Blit(&dest_, &source_, std::numeric_limits<int32_t>::max(), 0, nullptr, 1.0f, kBlendCopy);
+  Blit(&dest_, &source_, std::numeric_limits<int32_t>::min(), 0, nullptr, 1.0f, kBlendCopy);
+  BlitRect(&dest_, &source_, 0, 0, std::numeric_limits<int32_t>::max() - 1, 0,
+           std::numeric_limits<int32_t>::max(), 5, 1.0f, kBlendCopy);
+  ExpectCopied(0, 0, 0, 0, 0, 0);
+}
+
+TEST(BlitArguments, NullOrEmptyBitmapsAreIgnored) {
+  MemoryBitmap dest(2, 2);
+  FillSolid(dest, 0xFF000000);
+  MemoryBitmap empty;
+  Blit(&dest, nullptr, 0, 0, nullptr, 1.0f, kBlendCopy);
+  Blit(nullptr, &dest, 0, 0, nullptr, 1.0f, kBlendCopy);
+  Blit(&dest, &empty, 0, 0, nullptr, 1.0f, kBlendCopy);
+  Blit(&empty, &dest, 0, 0, nullptr, 1.0f, kBlendCopy);
+  EXPECT_EQ(Pixel(dest, 1, 1), 0xFF000000u);
+}
+
+TEST(BlitSelf, OverlappingCopyWithinOneBitmapMovesThePixels) {
+  MemoryBitmap bitmap(8, 1);
+  for (int32_t x = 0; x < 8; ++x) PutPixel(&bitmap, x, 0, 0xFF000000u + x, 1.0f, kBlendCopy);
+  BlitRect(&bitmap, &bitmap, 2, 0, 0, 0, 6, 1, 1.0f, kBlendCopy);
+  for (int32_t x = 2; x < 8; ++x) EXPECT_EQ(Pixel(bitmap, x, 0), 0xFF000000u + x - 2);
+}
+
+// --- Bottom-up bitmaps --------------------------------------------------------------------
+
+TEST(BlitBottomUp, RowsAreReadAndWrittenFromTheBottom) {
+  BottomUpBitmap src(4, 3);
+  for (int32_t y = 0; y < 3; ++y) PutPixel(&src, 0, y, 0xFF000000u + y, 1.0f, kBlendCopy);
+  EXPECT_EQ(src.Stored(0, 2), 0xFF000000u);  // row 0 lives at the bottom
+
+  MemoryBitmap topDown(4, 3);
+  Blit(&topDown, &src, 0, 0, nullptr, 1.0f, kBlendCopy);
+  for (int32_t y = 0; y < 3; ++y) EXPECT_EQ(Pixel(topDown, 0, y), 0xFF000000u + y);
+
+  BottomUpBitmap dest(4, 3);
+  Blit(&dest, &topDown, 0, 1, nullptr, 1.0f, kBlendCopy);
+  EXPECT_EQ(dest.Stored(0, 1), 0xFF000000u);  // row 1 is the second from the bottom
+  EXPECT_EQ(Pixel(dest, 0, 2), 0xFF000001u);
+}
+
+TEST(FillBottomUp, FillsTheRowsCountedFromTheTop) {
+  BottomUpBitmap bitmap(3, 4);
+  FillRect(&bitmap, 0, 0, 3, 1, 0xFFABCDEF, 1.0f, kBlendCopy);
+  EXPECT_EQ(bitmap.Stored(1, 3), 0xFFABCDEFu);
+  EXPECT_EQ(bitmap.Stored(1, 0), 0u);
+}
+
+// --- Fills --------------------------------------------------------------------------------
+
+uint32_t FillOnePixel(uint32_t dest, uint32_t colour, float weight, int32_t mode) {
+  MemoryBitmap bitmap(1, 1);
+  FillSolid(bitmap, dest);
+  FillRect(&bitmap, 0, 0, 1, 1, colour, weight, mode);
+  return Pixel(bitmap, 0, 0);
+}
+
+TEST(FillQuarterSteps, UseTheWholeWordShifts) {
+  const uint32_t colour = 0xFFC86432;
+  const uint32_t dest = 0x40102090;
+  for (int32_t u : {256, 192, 128, 64}) {
+    EXPECT_EQ(FillOnePixel(dest, colour, static_cast<float>(u) / 256.0f, kBlendCopy),
+              pixel_blend::QuarterFillWord(dest, colour, u))
+        << u;
+  }
+  // Worked by hand: 0x64/2 + 0x64/4 + 0x20/4 = 50 + 25 + 8 = 83.
+  EXPECT_EQ(FillOnePixel(0xFF002000, 0xFF006400, 0.75f, kBlendCopy) >> 8 & 0xFF, 83u);
+  // Three quarters of the destination at u = 64: 0x80/4 + 0x80/2 + 0 = 96.
+  EXPECT_EQ(FillOnePixel(0xFF000080, 0xFF000000, 0.25f, kBlendCopy) & 0xFF, 96u);
+}
+
+TEST(FillQuarterSteps, StayWithinTwoStepsOfTheGeneralFormula) {
+  for (int32_t u : {192, 128, 64}) {
+    for (uint32_t i = 0; i < 500; ++i) {
+      const uint32_t dest = TestWord(i);
+      const uint32_t colour = TestWord(i + 999);
+      const uint32_t fast = pixel_blend::QuarterFillWord(dest, colour, u);
+      const uint32_t reference = pixel_blend::FillPixel(dest, colour, u, kBlendCopy);
+      for (int shift = 0; shift < 32; shift += 8) {
+        ASSERT_LE(
+            std::abs(pixel_blend::Channel(fast, shift) - pixel_blend::Channel(reference, shift)),
+            2);
+      }
+    }
+  }
+}
+
+TEST(FillWeights, OtherWeightsUseTheGeneralFormula) {
+  // u = 76: (0 − 255) × 180 ÷ 256 + 255 = 75.7 → 76 (the product truncates toward zero).
+  EXPECT_EQ(FillOnePixel(0xFF000000, 0xFF0000FF, 0.3f, kBlendCopy) & 0xFF, 76u);
+}
+
+TEST(FillWeights, SourceAlphaFlagScalesByTheColoursAlpha) {
+  // weight 1 × 96/255 → u = trunc(96.4) = 96: (0 − 255) × 160 ÷ 256 + 255 = 96 for blue.
+  const uint32_t scaled = FillOnePixel(0xFF000000, 0x600000FF, 1.0f, kBlendSourceAlpha);
+  EXPECT_EQ(scaled & 0xFF, 96u);
+  // 128/255 lands on the half step, which takes the whole-word path.
+  EXPECT_EQ(FillOnePixel(0xFF000000, 0x800000FF, 1.0f, kBlendSourceAlpha),
+            pixel_blend::QuarterFillWord(0xFF000000, 0x800000FF, 128));
+  EXPECT_EQ(FillOnePixel(0xFF000000, 0x000000FF, 1.0f, kBlendSourceAlpha), 0xFF000000u);
+}
+
+TEST(FillModes, AddClampsAndDodgeSaturates) {
+  EXPECT_EQ(FillOnePixel(0xFFC8C8C8, 0xFFC8C8C8, 1.0f, kBlendAdd) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(FillOnePixel(0xFF000064, 0xFF000080, 1.0f, kBlendDodge) & 0xFF, 200u);
+}
+
+TEST(FillClipping, IsCutAtEveryEdge) {
+  MemoryBitmap bitmap(6, 5);
+  FillSolid(bitmap, 0xFF000000);
+  FillRect(&bitmap, -2, -1, 4, 3, 0xFFFFFFFF, 1.0f, kBlendCopy);
+  FillRect(&bitmap, 4, 3, 10, 10, 0xFF00FF00, 1.0f, kBlendCopy);
+  for (int32_t y = 0; y < 5; ++y) {
+    for (int32_t x = 0; x < 6; ++x) {
+      uint32_t expected = 0xFF000000;
+      if (x < 2 && y < 2) expected = 0xFFFFFFFF;
+      if (x >= 4 && y >= 3) expected = 0xFF00FF00;
+      ASSERT_EQ(Pixel(bitmap, x, y), expected) << x << "," << y;
+    }
+  }
+}
+
+TEST(FillClipping, AreasOutsideOrEmptyChangeNothing) {
+  MemoryBitmap bitmap(4, 4);
+  FillSolid(bitmap, 0xFF000000);
+  FillRect(&bitmap, 4, 0, 3, 3, 0xFFFFFFFF, 1.0f, kBlendCopy);
+  FillRect(&bitmap, 0, -5, 3, 5, 0xFFFFFFFF, 1.0f, kBlendCopy);
+  FillRect(&bitmap, 0, 0, 0, 3, 0xFFFFFFFF, 1.0f, kBlendCopy);
+  FillRect(&bitmap, 0, 0, 3, 3, 0xFFFFFFFF, 0.0f, kBlendCopy);
+  FillRect(&bitmap, std::numeric_limits<int32_t>::min(), 0, std::numeric_limits<int32_t>::max(), 3,
+           0xFFFFFFFF, 1.0f, kBlendCopy);
+  for (int32_t y = 0; y < 4; ++y) {
+    for (int32_t x = 0; x < 4; ++x) ASSERT_EQ(Pixel(bitmap, x, y), 0xFF000000u);
+  }
+}
+
+// --- Single pixels and whole copies ---------------------------------------------------------
+
+TEST(GetPixel, OutsideTheBitmapIsZero) {
+  MemoryBitmap bitmap(3, 3);
+  FillSolid(bitmap, 0xFFFFFFFF);
+  EXPECT_EQ(GetPixel(&bitmap, -1, 0), 0u);
+  EXPECT_EQ(GetPixel(&bitmap, 3, 0), 0u);
+  EXPECT_EQ(GetPixel(&bitmap, 0, 3), 0u);
+  EXPECT_EQ(GetPixel(nullptr, 0, 0), 0u);
+  MemoryBitmap empty;
+  EXPECT_EQ(GetPixel(&empty, 0, 0), 0u);
+}
+
+TEST(PutPixel, ComposesLikeTheFillWithoutAlphaScaling) {
+  MemoryBitmap bitmap(2, 1);
+  FillSolid(bitmap, 0xFF000000);
+  PutPixel(&bitmap, 0, 0, 0x000000FF, 1.0f, kBlendSourceAlpha);  // alpha 0 does not matter
+  EXPECT_EQ(Pixel(bitmap, 0, 0), 0x000000FFu);
+  PutPixel(&bitmap, 1, 0, 0xFF0000FF, 0.5f, kBlendCopy);
+  EXPECT_EQ(Pixel(bitmap, 1, 0), pixel_blend::QuarterFillWord(0xFF000000, 0xFF0000FF, 128));
+  PutPixel(&bitmap, 2, 0, 0xFFFFFFFF, 1.0f, kBlendCopy);  // outside: ignored
+  PutPixel(&bitmap, 0, -1, 0xFFFFFFFF, 1.0f, kBlendCopy);
+  EXPECT_EQ(Pixel(bitmap, 0, 0), 0x000000FFu);
+}
+
+TEST(CopyBitmap, ResizesAndCopiesEveryPixel) {
+  MemoryBitmap src(7, 3);
+  FillWithPattern(src, 44);
+  MemoryBitmap dest(2, 2);
+  CopyBitmap(&dest, &src);
+  ASSERT_EQ(dest.GetWidth(), 7);
+  ASSERT_EQ(dest.GetHeight(), 3);
+  for (int32_t y = 0; y < 3; ++y) {
+    for (int32_t x = 0; x < 7; ++x) ASSERT_EQ(Pixel(dest, x, y), Pixel(src, x, y));
+  }
+}
+
+}  // namespace
