@@ -25,8 +25,9 @@ class ProbeControl : public IControl {
     Log("double " + Point(x, y));
     IControl::OnMouseDoubleClick(x, y, modifiers);
   }
-  void OnMouseWheel(int x, int y, const IMouseModifiers&, int delta) override {
+  void OnMouseWheel(int x, int y, const IMouseModifiers& modifiers, int delta) override {
     Log("wheel " + Point(x, y) + " " + std::to_string(delta));
+    IControl::OnMouseWheel(x, y, modifiers, delta);
   }
   void OnKeyDown(int x, int y, int key) override {
     Log("key " + Point(x, y) + " " + std::to_string(key));

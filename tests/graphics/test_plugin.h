@@ -1,4 +1,4 @@
-// A small plug-in for editor tests: four parameters and host services that record what the
+// A small plug-in for editor tests: five parameters and host services that record what the
 // editor tells the host.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 class TestPlugin : public IEffectBase {
  public:
-  enum Index { kGain = 0, kNote = 1, kEnabled = 2, kAmount = 3, kCount = 4 };
+  enum Index { kGain = 0, kNote = 1, kEnabled = 2, kAmount = 3, kOffset = 4, kCount = 5 };
 
   struct Gesture {
     bool begin;
@@ -28,6 +28,7 @@ class TestPlugin : public IEffectBase {
     GetParameter(kNote)->DefineInteger("Note", 60, 0, 127, "");
     GetParameter(kEnabled)->DefineBool("Enabled", false);
     GetParameter(kAmount)->DefineContinuous("Amount", 0.5, 0.0, 1.0, 0.01, "%");
+    GetParameter(kOffset)->DefineContinuous("Offset", 0.0, -100.0, 100.0, 0.001, "");
   }
 
   void BeginParameterGesture(int index) override { gestures.push_back({true, index}); }
