@@ -29,8 +29,10 @@ void Tintinna::StrikeChime(int offset) {
   SetLamp(chime, velocity / 127.0);
 
   // Counted from the start of this block, so a bounce beyond its end still comes due in time.
-  const int64_t due =
-      int64_t{offset} + static_cast<int64_t>(wind_.sampleRate * settings_.noteSeconds);
+  // At least one sample: below 10 Hz a note would otherwise never get its note-off.
+  const int64_t length =
+      std::max<int64_t>(1, static_cast<int64_t>(wind_.sampleRate * settings_.noteSeconds));
+  const int64_t due = int64_t{offset} + length;
   slot.countdown = static_cast<int>(std::min<int64_t>(due, std::numeric_limits<int>::max()));
   slot.noteOff = IMidiMessage::MakeNoteOff(note, 0, channel);
 }

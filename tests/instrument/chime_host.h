@@ -1,0 +1,96 @@
+// A recording VST 2 host for the instrument tests: drives a Tintinna through its effect record
+// and keeps every MIDI event with its absolute sample time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "instrument/chime_random.h"
+#include "instrument/tintinna.h"
+#include "plug/vst2_abi.h"
+
+namespace chime_test {
+
+struct Event {
+  int64_t time = 0;  // block start + delta frames
+  int block = 0;     // number of the processing call that produced it
+  int32_t offset = 0;
+  uint8_t status = 0;
+  uint8_t data1 = 0;
+  uint8_t data2 = 0;
+
+  bool IsNoteOn() const { return (status & 0xF0) == 0x90; }
+  bool IsNoteOff() const { return (status & 0xF0) == 0x80; }
+  bool IsController() const { return (status & 0xF0) == 0xB0; }
+  int Channel() const { return status & 0x0F; }
+};
+
+// One host per thread at a time: the callback finds it through a thread-local pointer, since
+// the plug-in may call the host before its effect record is handed out.
+class ChimeHost {
+ public:
+  static constexpr int kMaxFrames = 1 << 16;
+
+  explicit ChimeHost(double sampleRate = 44100.0, int blockSize = 512);
+  ~ChimeHost();
+  ChimeHost(const ChimeHost&) = delete;
+  ChimeHost& operator=(const ChimeHost&) = delete;
+
+  // effOpen, sample rate, block size, mains on: the way hosts start an instance.
+  void Open();
+  // One processReplacing call of frames (at most kMaxFrames) with a running or stopped
+  // transport, as the host's time information says.
+  void Process(int frames);
+  void ProcessBlocks(int count, int frames);
+  // processReplacing until the engine's wind has settled near its target and the energy is high.
+  void WarmUp(int frames);
+  void SetParameter(int index, float normalized);
+  float GetParameter(int index);
+  intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                    float opt = 0.0f);
+
+  Tintinna& Plugin() { return *plugin_; }
+  vst2::AEffect* Effect() { return effect_; }
+
+  // What the host reports when asked for the time.
+  bool reportTime = true;
+  bool playing = true;
+
+  std::vector<Event> events;
+  std::vector<std::pair<int, float>> automation;  // audioMasterAutomate: index, value
+  int64_t position = 0;                           // samples processed while playing
+  int blocks = 0;
+
+  // Events of the most recent processing call.
+  std::vector<Event> LastBlock() const;
+  std::vector<Event> NoteOns() const;
+
+ private:
+  static intptr_t Callback(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
+                           void* ptr, float opt);
+  intptr_t Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+
+  double sampleRate_;
+  int blockSize_;
+  Tintinna* plugin_ = nullptr;
+  vst2::AEffect* effect_ = nullptr;
+  vst2::VstTimeInfo time_{};
+  std::vector<float> in_[2];
+  std::vector<float> out_[2];
+  int64_t blockStart_ = 0;
+};
+
+// The next value ChimeRandom will give on this thread, without taking it.
+int PeekDraw();
+// Draws on this thread until the next draw satisfies wanted.
+void SteerNextDraw(const std::function<bool(int)>& wanted);
+
+// Runs body on a fresh thread, whose ChimeRandom starts at 1, and waits for it.
+void OnFreshThread(const std::function<void()>& body);
+
+// Chime number (1..8) whose note is note under the given host's settings, 0 if none.
+int ChimeOfNote(const Tintinna& plugin, int note);
+
+}  // namespace chime_test

@@ -1,0 +1,443 @@
+// The wind engine: opportunities, the chance of a strike, chime choice, bounces and transport.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "instrument/tintinna.h"
+#include "tests/instrument/chime_host.h"
+
+namespace {
+
+using chime_test::ChimeHost;
+using chime_test::Event;
+using chime_test::OnFreshThread;
+using chime_test::SteerNextDraw;
+
+constexpr int kSamplesPerMs = 44;                      // at 44.1 kHz
+constexpr int kConsecutiveLimit = 40 * kSamplesPerMs;  // two intervals are at least this long
+
+// Strong steady wind, light clappers: nearly every opportunity strikes.
+void Windy(ChimeHost& host, float clapSize) {
+  host.SetParameter(Tintinna::kWindSpeed, 1.0f);
+  host.SetParameter(Tintinna::kWindVariation, 0.0f);
+  host.SetParameter(Tintinna::kSensitivity, 0.0f);
+  host.SetParameter(Tintinna::kClapSize, clapSize);
+}
+
+float ToneCount(int n) {
+  return (n - 1) / 7.0f;
+}
+
+int RingDistance(int from, int to, int n) {
+  const int d = std::abs(to - from) % n;
+  return std::min(d, n - d);
+}
+
+// Note-ons of main strikes in time order, without bounces (clap size 0).
+std::vector<Event> Strikes(const ChimeHost& host) {
+  return host.NoteOns();
+}
+
+// ---- Strike opportunities -------------------------------------------------------------------
+
+TEST(WindEngineOpportunities, FirstComesFourHundredSamplesIntoTheFirstBlock) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    host.SetParameter(Tintinna::kClapSize, 0.0f);
+    SteerNextDraw([](int draw) { return draw == 0; });  // no wind: only a zero draw strikes
+    host.Process(512);
+    const auto ons = host.NoteOns();
+    ASSERT_EQ(ons.size(), 1u);
+    EXPECT_EQ(ons[0].offset, 400);
+    // The next one is a whole number of milliseconds, 20 to 60, counted from the block end.
+    const int next = host.Plugin().Wind().strikeCountdown + (512 - 400);
+    EXPECT_EQ(next % kSamplesPerMs, 0);
+    EXPECT_GE(next, 20 * kSamplesPerMs);
+    EXPECT_LE(next, 60 * kSamplesPerMs);
+  });
+}
+
+TEST(WindEngineOpportunities, AtExactlyTheBlockEndIsHandledInThatBlock) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    host.SetParameter(Tintinna::kClapSize, 0.0f);
+    SteerNextDraw([](int draw) { return draw == 0; });
+    host.Process(400);
+    ASSERT_FALSE(host.NoteOns().empty());
+    EXPECT_EQ(host.NoteOns()[0].offset, 400);
+    EXPECT_EQ(host.NoteOns()[0].block, 0);
+    EXPECT_GE(host.Plugin().Wind().strikeCountdown, 20 * kSamplesPerMs);
+  });
+}
+
+TEST(WindEngineOpportunities, WithoutWindNeedADrawOfExactlyZeroToStrike) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    SteerNextDraw([](int draw) { return draw == 1; });
+    host.Process(512);
+    EXPECT_TRUE(host.NoteOns().empty());
+    EXPECT_EQ(host.Plugin().Wind().currentChime, 0);
+  });
+}
+
+TEST(WindEngineOpportunities, LieOnWholeMillisecondsTwentyToSixtyApart) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.WarmUp(512);
+    host.ProcessBlocks(400, 512);
+    const auto strikes = Strikes(host);
+    ASSERT_GT(strikes.size(), 100u);
+    for (size_t i = 0; i < strikes.size(); ++i) {
+      EXPECT_EQ((strikes[i].time - 400) % kSamplesPerMs, 0) << strikes[i].time;
+      if (i > 0) {
+        EXPECT_GE(strikes[i].time - strikes[i - 1].time, 20 * kSamplesPerMs);
+      }
+    }
+  });
+}
+
+TEST(WindEngineOpportunities, RarelyStrikeInLightWindWithHeavyClappers) {
+  OnFreshThread([] {
+    ChimeHost light;
+    light.Open();
+    Windy(light, 0.0f);
+    light.WarmUp(512);
+    light.ProcessBlocks(400, 512);
+    const size_t windy = light.NoteOns().size();
+
+    ChimeHost heavy;
+    heavy.Open();
+    heavy.SetParameter(Tintinna::kWindSpeed, 0.1f);
+    heavy.SetParameter(Tintinna::kSensitivity, 1.0f);
+    heavy.SetParameter(Tintinna::kClapSize, 0.0f);
+    heavy.WarmUp(512);
+    heavy.ProcessBlocks(400, 512);
+    EXPECT_LT(heavy.NoteOns().size() * 10, windy);
+  });
+}
+
+// ---- The wind and the energy ----------------------------------------------------------------
+
+TEST(WindEngineWind, SettlesOnTheMeanAndTheEnergyNearItsTimeConstant) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.ProcessBlocks(static_cast<int>(20 * 44100 / 512), 512);
+    const WindState& w = host.Plugin().Wind();
+    EXPECT_NEAR(w.wind, 3.0, 1e-6);
+    // Decay of 0.9999 per 1/11025 s: a time constant of -1 / (11025 ln 0.9999) seconds.
+    const double timeConstant = -1.0 / (11025.0 * std::log(0.9999));
+    EXPECT_NEAR(w.energy / w.wind, timeConstant, 0.01 * timeConstant);
+  });
+}
+
+TEST(WindEngineWind, ResetKeepsWindSequenceAndCountdownsButMovesToTheNewRate) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.WarmUp(512);
+    const WindState before = host.Plugin().Wind();
+    host.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    const WindState& after = host.Plugin().Wind();
+    EXPECT_EQ(after.wind, before.wind);
+    EXPECT_EQ(after.energy, before.energy);
+    EXPECT_EQ(after.strikeCountdown, before.strikeCountdown);
+    EXPECT_EQ(after.refreshCountdown, before.refreshCountdown);
+    EXPECT_EQ(after.currentChime, before.currentChime);
+    EXPECT_EQ(after.samplesPerMs, 48);
+    EXPECT_EQ(after.gustCountdown, 3 * 48000);
+    EXPECT_EQ(after.lastBlockSize, 0);
+  });
+}
+
+// ---- Chime choice ---------------------------------------------------------------------------
+
+TEST(WindEngineChimeChoice, WithOneChimeEveryStrikeAndBounceHitsIt) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 1.0f);
+    host.SetParameter(Tintinna::kToneCount, ToneCount(1));
+    host.WarmUp(512);
+    host.ProcessBlocks(400, 512);
+    const auto ons = host.NoteOns();
+    ASSERT_GT(ons.size(), 100u);
+    for (const Event& on : ons) EXPECT_EQ(on.data1, 48);
+  });
+}
+
+TEST(WindEngineChimeChoice, WithTwoChimesARunRepeatsItsChime) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.SetParameter(Tintinna::kToneCount, ToneCount(2));
+    host.WarmUp(512);
+    host.ProcessBlocks(800, 512);
+    const auto strikes = Strikes(host);
+    int consecutive = 0;
+    for (size_t i = 1; i < strikes.size(); ++i) {
+      if (strikes[i].time - strikes[i - 1].time >= kConsecutiveLimit) continue;
+      ++consecutive;
+      EXPECT_EQ(strikes[i].data1, strikes[i - 1].data1) << "at " << strikes[i].time;
+    }
+    EXPECT_GT(consecutive, 100);
+  });
+}
+
+TEST(WindEngineChimeChoice, WithTwoChimesBouncesMoveToTheOtherChime) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 1.0f);
+    host.SetParameter(Tintinna::kToneCount, ToneCount(2));
+    host.WarmUp(512);
+    host.events.clear();
+    host.ProcessBlocks(400, 512);
+    const auto ons = host.NoteOns();
+    // In sending order each strike is followed by its bounce.
+    ASSERT_GT(ons.size(), 100u);
+    for (size_t i = 0; i + 1 < ons.size(); i += 2) {
+      ASSERT_EQ(ons[i + 1].time - ons[i].time, 25 * kSamplesPerMs) << i;
+      EXPECT_NE(ons[i + 1].data1, ons[i].data1);
+    }
+  });
+}
+
+TEST(WindEngineChimeChoice, NeighbourSteppingMovesARunOneChimeAroundTheRing) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.SetParameter(Tintinna::kToneCount, 1.0f);  // eight chimes
+    host.SetParameter(Tintinna::kAlgorithm, 0.0f);
+    host.WarmUp(512);
+    host.ProcessBlocks(800, 512);
+    const auto strikes = Strikes(host);
+    const Tintinna& plugin = host.Plugin();
+    int consecutive = 0;
+    bool wrapped = false;
+    for (size_t i = 1; i < strikes.size(); ++i) {
+      if (strikes[i].time - strikes[i - 1].time >= kConsecutiveLimit) continue;
+      ++consecutive;
+      const int from = chime_test::ChimeOfNote(plugin, strikes[i - 1].data1);
+      const int to = chime_test::ChimeOfNote(plugin, strikes[i].data1);
+      EXPECT_EQ(RingDistance(from, to, 8), 1) << from << " to " << to;
+      if (std::abs(to - from) == 7) wrapped = true;
+    }
+    EXPECT_GT(consecutive, 100);
+    EXPECT_TRUE(wrapped) << "a run continues from chime 8 to chime 1 and back";
+  });
+}
+
+TEST(WindEngineChimeChoice, RandomDistanceJumpsAndRepeats) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.SetParameter(Tintinna::kToneCount, 1.0f);
+    host.SetParameter(Tintinna::kAlgorithm, 1.0f);
+    host.WarmUp(512);
+    host.ProcessBlocks(800, 512);
+    const auto strikes = Strikes(host);
+    const Tintinna& plugin = host.Plugin();
+    int repeats = 0, jumps = 0, steps = 0;
+    for (size_t i = 1; i < strikes.size(); ++i) {
+      if (strikes[i].time - strikes[i - 1].time >= kConsecutiveLimit) continue;
+      const int d = RingDistance(chime_test::ChimeOfNote(plugin, strikes[i - 1].data1),
+                                 chime_test::ChimeOfNote(plugin, strikes[i].data1), 8);
+      (d == 0 ? repeats : d == 1 ? steps : jumps)++;
+    }
+    EXPECT_GT(repeats, 10);
+    EXPECT_GT(jumps, 10);
+    EXPECT_GT(steps, 10);
+  });
+}
+
+TEST(WindEngineChimeChoice, ARunStartsBelowTheTopChime) {
+  OnFreshThread([] {
+    ChimeHost host(44100.0, 4096);
+    host.Open();
+    host.SetParameter(Tintinna::kWindSpeed, 0.0f);
+    host.SetParameter(Tintinna::kClapSize, 0.0f);
+    // No wind: only a zero draw strikes, so each steered strike is a run of its own.
+    bool seen[9] = {};
+    int runs = 0;
+    for (; runs < 60; ++runs) {
+      // The first gust draws from the generator too; stop before it.
+      const WindState& w = host.Plugin().Wind();
+      if (w.gustCountdown <= w.strikeCountdown + 60 * 44) break;
+      SteerNextDraw([](int draw) { return draw == 0; });
+      host.Process(host.Plugin().Wind().strikeCountdown);
+      SteerNextDraw([](int draw) { return draw != 0; });
+      host.Process(host.Plugin().Wind().strikeCountdown);  // the run breaks here
+      ASSERT_EQ(host.Plugin().Wind().currentChime, 0);
+    }
+    const auto ons = host.NoteOns();
+    ASSERT_GT(runs, 30);
+    ASSERT_EQ(ons.size(), static_cast<size_t>(runs));
+    for (const Event& on : ons) seen[chime_test::ChimeOfNote(host.Plugin(), on.data1)] = true;
+    EXPECT_FALSE(seen[6]) << "chime N needs a draw of exactly 1.0";
+    for (int chime = 1; chime <= 5; ++chime) EXPECT_TRUE(seen[chime]) << chime;
+  });
+}
+
+// ---- Bounces --------------------------------------------------------------------------------
+
+TEST(WindEngineBounces, FollowEachStrikeTwentyFiveMillisecondsLaterOnANeighbour) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 1.0f);
+    host.WarmUp(512);
+    host.events.clear();
+    host.ProcessBlocks(400, 512);
+    const auto ons = host.NoteOns();
+    const Tintinna& plugin = host.Plugin();
+    bool beyondBlockEnd = false;
+    ASSERT_GT(ons.size(), 100u);
+    for (size_t i = 0; i + 1 < ons.size(); i += 2) {
+      ASSERT_EQ(ons[i + 1].time - ons[i].time, 25 * kSamplesPerMs) << i;
+      EXPECT_EQ(ons[i + 1].block, ons[i].block);
+      EXPECT_EQ(RingDistance(chime_test::ChimeOfNote(plugin, ons[i].data1),
+                             chime_test::ChimeOfNote(plugin, ons[i + 1].data1), 6),
+                1);
+      if (ons[i + 1].offset >= 512) beyondBlockEnd = true;
+    }
+    EXPECT_TRUE(beyondBlockEnd) << "a bounce near the block end carries an offset past it";
+  });
+}
+
+TEST(WindEngineBounces, NeverHappenWithTheSmallestClapper) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.0f);
+    host.WarmUp(512);
+    host.ProcessBlocks(400, 512);
+    const auto strikes = Strikes(host);
+    for (size_t i = 1; i < strikes.size(); ++i)
+      EXPECT_GE(strikes[i].time - strikes[i - 1].time, 20 * kSamplesPerMs);
+  });
+}
+
+// ---- Transport ------------------------------------------------------------------------------
+
+TEST(WindEngineTransport, AStoppedTransportFreezesTheEngineAndItsNotes) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    host.SetParameter(Tintinna::kClapSize, 0.0f);
+    SteerNextDraw([](int draw) { return draw == 0; });
+    host.Process(512);  // strike at 400, note-off due 4410 later at 4810
+    ASSERT_EQ(host.NoteOns().size(), 1u);
+    const int note = host.NoteOns()[0].data1;
+    const WindState before = host.Plugin().Wind();
+
+    host.playing = false;
+    host.events.clear();
+    host.ProcessBlocks(20, 512);
+    EXPECT_TRUE(host.events.empty());
+    const WindState& frozen = host.Plugin().Wind();
+    EXPECT_EQ(frozen.gustCountdown, before.gustCountdown);
+    EXPECT_EQ(frozen.strikeCountdown, before.strikeCountdown);
+    EXPECT_EQ(frozen.refreshCountdown, before.refreshCountdown);
+    EXPECT_EQ(frozen.energy, before.energy);
+
+    host.playing = true;
+    for (int i = 0; i < 9; ++i) host.Process(512);
+    int offs = 0;
+    for (const Event& e : host.events) {
+      if (!e.IsNoteOff() || e.data1 != note) continue;
+      ++offs;
+      EXPECT_EQ(e.time, 400 + 4410) << "counted in playing samples only";
+      EXPECT_EQ(e.block, 1 + 20 + 8);
+      EXPECT_EQ(e.offset, 4810 - 9 * 512);
+    }
+    EXPECT_EQ(offs, 1);
+  });
+}
+
+TEST(WindEngineTransport, AHostWithoutTimeInformationCountsAsPlaying) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.reportTime = false;
+    host.Open();
+    Windy(host, 0.0f);
+    host.WarmUp(512);
+    host.ProcessBlocks(100, 512);
+    EXPECT_GT(host.NoteOns().size(), 50u);
+  });
+}
+
+// ---- Host input the engine must survive -----------------------------------------------------
+
+TEST(WindEngineHostInput, EmptyAndNegativeBlocksDoNothing) {
+  OnFreshThread([] {
+    ChimeHost host;
+    host.Open();
+    Windy(host, 0.5f);
+    host.WarmUp(512);
+    const WindState before = host.Plugin().Wind();
+    const size_t events = host.events.size();
+    host.Process(0);
+    host.Process(-7);
+    host.Plugin().ProcessBlock(nullptr, nullptr, 0);
+    host.Plugin().ProcessBlock(nullptr, nullptr, -512);
+    const WindState& after = host.Plugin().Wind();
+    EXPECT_EQ(host.events.size(), events);
+    EXPECT_EQ(after.gustCountdown, before.gustCountdown);
+    EXPECT_EQ(after.strikeCountdown, before.strikeCountdown);
+    EXPECT_EQ(after.wind, before.wind);
+    EXPECT_EQ(after.energy, before.energy);
+    EXPECT_EQ(after.lastBlockSize, before.lastBlockSize);
+  });
+}
+
+TEST(WindEngineHostInput, RatesBelowOneKilohertzStillEndEveryBlock) {
+  OnFreshThread([] {
+    ChimeHost host(500.0, 64);
+    host.Open();
+    Windy(host, 1.0f);
+    ASSERT_EQ(host.Plugin().Wind().samplesPerMs, 0);
+    host.ProcessBlocks(1000, 64);  // two minutes of wind
+    const auto ons = host.NoteOns();
+    ASSERT_FALSE(ons.empty());
+    EXPECT_GE(host.Plugin().Wind().strikeCountdown, 1);
+    for (const Event& on : ons) {
+      EXPECT_GE(on.offset, 0);
+      EXPECT_LE(on.offset, 64);
+    }
+    EXPECT_TRUE(std::isfinite(host.Plugin().Wind().energy));
+  });
+}
+
+TEST(WindEngineHostInput, AbsurdSampleRatesKeepTheEngineFinite) {
+  for (float rate : {1.0e-6f, 0.5f, 3.0f, 1.0e12f}) {
+    OnFreshThread([rate] {
+      ChimeHost host(44100.0, 256);
+      host.Open();
+      Windy(host, 1.0f);
+      host.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, rate);
+      host.ProcessBlocks(300, 256);
+      const WindState& w = host.Plugin().Wind();
+      EXPECT_TRUE(std::isfinite(w.energy)) << rate;
+      EXPECT_TRUE(std::isfinite(w.wind)) << rate;
+      EXPECT_TRUE(std::isfinite(w.blockDecay)) << rate;
+      EXPECT_GE(w.gustCountdown, 1) << rate;
+      EXPECT_GE(w.strikeCountdown, 1) << rate;
+      for (const Event& e : host.events) EXPECT_GE(e.offset, 0) << rate;
+    });
+  }
+}
+
+}  // namespace
