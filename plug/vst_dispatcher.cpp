@@ -238,8 +238,10 @@ intptr_t IVstEffect::SetChunk(int32_t index, intptr_t size, const void* ptr) {
 
 intptr_t IVstEffect::ProcessEvents(const vst2::VstEvents* events) {
   if (!events) return 0;
+  // The list is declared with two entries but holds numEvents: reach them through a pointer.
+  vst2::VstEvent* const* list = &events->events[0];
   for (int32_t i = 0; i < events->numEvents; ++i) {
-    vst2::VstEvent* event = events->events[i];
+    vst2::VstEvent* event = list[i];
     if (!event) continue;
     if (event->type == vst2::kVstMidiType) {
       const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);

@@ -36,7 +36,7 @@ intptr_t RecordingHost::Answer(int32_t opcode, int32_t index, intptr_t value, vo
     case vst2::audioMasterProcessEvents: {
       const auto* list = static_cast<const vst2::VstEvents*>(ptr);
       for (int32_t i = 0; recording && list && i < list->numEvents; ++i) {
-        const vst2::VstEvent* event = list->events[i];
+        const vst2::VstEvent* event = (&list->events[0])[i];
         ReceivedEvent received{event->type, event->byteSize, event->deltaFrames, {}, event};
         if (event->type == vst2::kVstMidiType) {
           const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);
