@@ -5,6 +5,8 @@
 #include <cmath>
 #include <exception>
 
+#include <gtest/gtest.h>
+
 namespace chime_test {
 namespace {
 
@@ -18,6 +20,15 @@ ChimeHost::ChimeHost(double sampleRate, int blockSize)
   plugin_ = new Tintinna(&ChimeHost::Callback);
   effect_ = plugin_->Effect();
   // Room for calls beyond the block size, which the adapter must cope with too.
+  const size_t frames = std::max(blockSize, kMaxFrames);
+  for (auto& buffer : in_) buffer.assign(frames, 0.0f);
+  for (auto& buffer : out_) buffer.assign(frames, 0.0f);
+}
+
+ChimeHost::ChimeHost(vst2::EntryProc entry, double sampleRate, int blockSize)
+    : sampleRate_(sampleRate), blockSize_(blockSize) {
+  currentHost = this;
+  effect_ = entry(&ChimeHost::Callback);
   const size_t frames = std::max(blockSize, kMaxFrames);
   for (auto& buffer : in_) buffer.assign(frames, 0.0f);
   for (auto& buffer : out_) buffer.assign(frames, 0.0f);
@@ -154,6 +165,35 @@ void OnFreshThread(const std::function<void()>& body) {
   });
   thread.join();
   if (failure) std::rethrow_exception(failure);
+}
+
+int ExpectEveryNoteEnded(const ChimeHost& host, int blockFrames) {
+  constexpr int kDurationSamples = 4410;
+  const auto& events = host.events;
+  int checked = 0;
+  for (size_t i = 0; i < events.size(); ++i) {
+    if (!events[i].IsNoteOn()) continue;
+    const Event& on = events[i];
+    const int64_t due = on.time + kDurationSamples;
+    const int dueBlock = static_cast<int>((due + blockFrames - 1) / blockFrames) - 1;
+    if (dueBlock >= host.blocks) continue;  // not due yet
+    const Event* off = nullptr;
+    const Event* nextOn = nullptr;
+    for (size_t j = i + 1; j < events.size() && !off; ++j)
+      if (events[j].IsNoteOff() && events[j].data1 == on.data1) off = &events[j];
+    for (size_t j = i + 1; j < events.size() && !nextOn; ++j)
+      if (events[j].IsNoteOn() && events[j].data1 == on.data1) nextOn = &events[j];
+    EXPECT_NE(off, nullptr) << "note " << int{on.data1} << " at " << on.time << " never ended";
+    if (!off) continue;
+    if (nextOn && nextOn->block <= dueBlock) {
+      EXPECT_EQ(off->time, nextOn->time);
+    } else {
+      EXPECT_EQ(off->time, due) << "note " << int{on.data1} << " at " << on.time;
+      EXPECT_EQ(off->block, dueBlock);
+    }
+    ++checked;
+  }
+  return checked;
 }
 
 int ChimeOfNote(const Tintinna& plugin, int note) {

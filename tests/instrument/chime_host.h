@@ -34,6 +34,9 @@ class ChimeHost {
   static constexpr int kMaxFrames = 1 << 16;
 
   explicit ChimeHost(double sampleRate = 44100.0, int blockSize = 512);
+  // An instance from a library's entry point instead of the linked instrument; Plugin() is then
+  // not available.
+  ChimeHost(vst2::EntryProc entry, double sampleRate, int blockSize);
   ~ChimeHost();
   ChimeHost(const ChimeHost&) = delete;
   ChimeHost& operator=(const ChimeHost&) = delete;
@@ -89,6 +92,11 @@ void SteerNextDraw(const std::function<bool(int)>& wanted);
 
 // Runs body on a fresh thread, whose ChimeRandom starts at 1, and waits for it.
 void OnFreshThread(const std::function<void()>& body);
+
+// Every note-on of the host's events is ended once, with "Duration" 0.1 s at 44.1 kHz in blocks of
+// blockFrames: at its due time, or early by the chime's next strike when that comes before the
+// block in which the note-off falls due has ended. Returns the number of notes checked.
+int ExpectEveryNoteEnded(const ChimeHost& host, int blockFrames);
 
 // Chime number (1..8) whose note is note under the given host's settings, 0 if none.
 int ChimeOfNote(const Tintinna& plugin, int note);

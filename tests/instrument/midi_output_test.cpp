@@ -168,37 +168,6 @@ TEST(MidiOutputNoteOffs, DueExactlyAtTheBlockEndGoInThatBlock) {
   });
 }
 
-// Every note-on is ended once: at its due time, or early by the chime's next strike when that
-// comes before the block in which the note-off falls due has ended.
-void ExpectEveryNoteEnded(const ChimeHost& host, int blockFrames) {
-  const auto& events = host.events;
-  int checked = 0;
-  for (size_t i = 0; i < events.size(); ++i) {
-    if (!events[i].IsNoteOn()) continue;
-    const Event& on = events[i];
-    const int64_t due = on.time + kDurationSamples;
-    const int dueBlock = static_cast<int>((due + blockFrames - 1) / blockFrames) - 1;
-    if (dueBlock >= host.blocks) continue;  // not due yet
-    const Event* off = nullptr;
-    const Event* nextOn = nullptr;
-    for (size_t j = i + 1; j < events.size() && !off; ++j) {
-      if (events[j].data1 != on.data1 || events[j].IsController()) continue;
-      if (events[j].IsNoteOff()) off = &events[j];
-    }
-    for (size_t j = i + 1; j < events.size() && !nextOn; ++j)
-      if (events[j].IsNoteOn() && events[j].data1 == on.data1) nextOn = &events[j];
-    ASSERT_NE(off, nullptr) << "note " << int(on.data1) << " at " << on.time << " never ended";
-    if (nextOn && nextOn->block <= dueBlock) {
-      EXPECT_EQ(off->time, nextOn->time);
-    } else {
-      EXPECT_EQ(off->time, due) << "note " << int(on.data1) << " at " << on.time;
-      EXPECT_EQ(off->block, dueBlock);
-    }
-    ++checked;
-  }
-  EXPECT_GT(checked, 100);
-}
-
 TEST(MidiOutputNoteOffs, EndEveryNoteOnceInSmallBlocks) {
   OnFreshThread([] {
     ChimeHost host;
@@ -209,7 +178,7 @@ TEST(MidiOutputNoteOffs, EndEveryNoteOnceInSmallBlocks) {
     host.SetParameter(Tintinna::kToneCount, 1.0f);
     host.WarmUp(512);
     host.ProcessBlocks(1000, 512);
-    ExpectEveryNoteEnded(host, 512);
+    EXPECT_GT(chime_test::ExpectEveryNoteEnded(host, 512), 100);
   });
 }
 
@@ -223,7 +192,7 @@ TEST(MidiOutputNoteOffs, InLargeBlocksComeAfterEveryStrikeOfTheBlockInChimeOrder
     host.SetParameter(Tintinna::kToneCount, 1.0f);
     host.WarmUp(8192);
     host.ProcessBlocks(100, 8192);
-    ExpectEveryNoteEnded(host, 8192);
+    EXPECT_GT(chime_test::ExpectEveryNoteEnded(host, 8192), 100);
     int sameBlockOffs = 0;
     for (int block = 0; block < host.blocks; ++block) {
       const auto notes = NotesOf(host.events, block);
