@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "tests/vst/fake_editor.h"
 #include "tests/vst/recording_host.h"
 #include "tests/vst/test_plugin.h"
 
@@ -181,4 +182,45 @@ TEST(ChunkHeader, CutAfterTheMagicLeavesNothingToRead) {
   int32_t position = 0;
   EXPECT_EQ(IVstEffect::ReadChunkHeader(chunk, &position), 0);
   EXPECT_EQ(position, -1);
+}
+
+TEST(Editor, AttachingOneAddsTheEditorFlagAndItsRectangle) {
+  RecordingHost host;
+  TestPlugin plugin(RecordingHost::Callback);
+  plugin.AttachEditor(nullptr);
+  EXPECT_EQ(plugin.Effect()->flags, 0x1118);
+  plugin.AttachEditor(new FakeEditor(&plugin, 800, 400));
+  EXPECT_EQ(plugin.Effect()->flags, 0x1119);
+  vst2::ERect* rect = nullptr;
+  EXPECT_EQ(Dispatch(plugin.Effect(), vst2::effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 400);
+  EXPECT_EQ(rect->right, 800);
+}
+
+TEST(Editor, ResizingTakesTheEditorsOwnSize) {
+  RecordingHost host;
+  TestPlugin plugin(RecordingHost::Callback);
+  auto* editor = new FakeEditor(&plugin, 800, 400);
+  plugin.AttachEditor(editor);
+  editor->SetSize(640, 300);
+  plugin.EditorResized(1, 1);
+  EXPECT_EQ(plugin.EditorRect().bottom, 300);
+  EXPECT_EQ(plugin.EditorRect().right, 640);
+}
+
+TEST(Editor, OpensAndClosesThroughTheDispatcher) {
+  RecordingHost host;
+  TestPlugin plugin(RecordingHost::Callback);
+  auto* editor = new FakeEditor(&plugin, 800, 400);
+  plugin.AttachEditor(editor);
+  int parent = 0;
+  EXPECT_EQ(Dispatch(plugin.Effect(), vst2::effEditOpen, 0, 0, &parent), 1);
+  EXPECT_EQ(editor->openedWith, &parent);
+  EXPECT_EQ(Dispatch(plugin.Effect(), vst2::effEditClose), 1);
+  EXPECT_EQ(editor->closes, 1);
+  editor->opens = false;
+  EXPECT_EQ(Dispatch(plugin.Effect(), vst2::effEditOpen, 0, 0, &parent), 0);
 }
