@@ -157,6 +157,34 @@ TEST(EffectBaseDoublePlumbing, ConnectedSlotsPointAtTheHostBuffersDirectly) {
   EXPECT_EQ(out0, (std::vector<double>(4, 0.0)));
 }
 
+TEST(EffectBaseDoublePlumbing, DisconnectingAChannelLetsGoOfTheHostBuffer) {
+  RecordingEffect effect;
+  effect.SetBlockSize(4);
+  effect.SetInputConnections(0, 2, true);
+  std::vector<double> in0(4), in1(4);
+  double* inputs[] = {in0.data(), in1.data()};
+  effect.AttachInputs(inputs);
+  EXPECT_EQ(effect.InputPointers()[1], in1.data());
+  effect.SetInputConnections(1, 5, false);  // a count past the end stops at the last channel
+  EXPECT_EQ(effect.InputPointers()[1], Scratch(effect.GetInputChannel(1)));
+  EXPECT_TRUE(effect.GetInputChannel(0)->connected);
+}
+
+TEST(EffectBaseDoublePlumbing, FramesBeyondTheBlockSizeAreSilenced) {
+  RecordingEffect effect(1, "1-1");
+  effect.SetBlockSize(2);
+  effect.SetInputConnections(0, 1, true);
+  effect.SetOutputConnections(0, 1, true);
+  std::vector<double> in(6, 1.0), out(6, 7.0);
+  double* inputs[] = {in.data()};
+  double* outputs[] = {out.data()};
+  effect.AttachInputs(inputs);
+  effect.AttachOutputs(outputs);
+  effect.RunBlockDouble(6);
+  EXPECT_EQ(effect.blockFrames.back(), 2);
+  EXPECT_EQ(out, (std::vector<double>{1, 1, 0, 0, 0, 0}));
+}
+
 TEST(EffectBasePassThrough, InputsCopyToMatchingOutputsAndTheRestIsZeroed) {
   RecordingEffect effect(1, "1-2");
   std::vector<double> in{1, 2}, out0{9, 9}, out1{9, 9};

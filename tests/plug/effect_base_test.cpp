@@ -81,6 +81,10 @@ TEST(EffectBaseHost, TheFirstKeyInTableOrderWins) {
   RecordingEffect effect;
   effect.SetHost("Live Cubase", 0);
   EXPECT_EQ(effect.GetHostType(), 3);
+  effect.SetHost("reaper-cubase bridge", 0);
+  EXPECT_EQ(effect.GetHostType(), 3);
+  effect.SetHost("Fruity Live", 0);
+  EXPECT_EQ(effect.GetHostType(), 7);
   effect.SetHost("Nuendo by Reaper", 0);
   EXPECT_EQ(effect.GetHostType(), 1);
   effect.SetHost("Digital Logic Orion", 0);

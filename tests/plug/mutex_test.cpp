@@ -8,11 +8,13 @@
 namespace {
 
 bool OtherThreadCanLock(IMutex& mutex) {
-  return std::async(std::launch::async, [&mutex] {
-           const bool taken = mutex.TryLock();
-           if (taken) mutex.Unlock();
-           return taken;
-         }).get();
+  return std::async(std::launch::async,
+                    [&mutex] {
+                      const bool taken = mutex.TryLock();
+                      if (taken) mutex.Unlock();
+                      return taken;
+                    })
+      .get();
 }
 
 TEST(MutexLocking, TheHoldingThreadMayLockAgainAndMustUnlockAsOften) {

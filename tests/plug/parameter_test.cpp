@@ -77,6 +77,13 @@ TEST(ParameterConversion, NonContinuousValuesLandOnWholeStepsWithHalvesRoundingU
   EXPECT_EQ(parameter.Value(), 2.0);
 }
 
+TEST(ParameterConversion, NegativeHalvesRoundUpTowardPlusInfinity) {
+  IParameter parameter;
+  parameter.DefineInteger("Transpose", 0, -8, 8, "");
+  parameter.SetFromNormalized(0.34375);  // -8 + 5.5
+  EXPECT_EQ(parameter.Value(), -2.0);
+}
+
 TEST(ParameterConversion, ContinuousValuesAreNotRounded) {
   IParameter parameter;
   parameter.DefineContinuous("Wind", 0.0, 0.0, 10.0, 1.0, "");
