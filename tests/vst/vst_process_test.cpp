@@ -17,16 +17,45 @@ std::atomic<int> allocations{0};
 
 }  // namespace
 
-// Counts allocations made while a test asks for it.
-void* operator new(std::size_t size) {
+// Counts allocations made while a test asks for it; every form is replaced so that new and
+// delete always pair up.
+namespace {
+void* Allocate(std::size_t size) noexcept {
   if (countAllocations.load(std::memory_order_relaxed)) allocations.fetch_add(1);
-  if (void* p = std::malloc(size ? size : 1)) return p;
+  return std::malloc(size ? size : 1);
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = Allocate(size)) return p;
   throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return Allocate(size);
 }
 void operator delete(void* p) noexcept {
   std::free(p);
 }
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
   std::free(p);
 }
 
