@@ -27,16 +27,24 @@ class IVstEffect : public IEffectBase {
   static IVstEffect* FromEffect(vst2::AEffect* effect) noexcept;
 
   // ---- Base overrides: host services ---------------------------------------------------------
+  // None of these takes the lock; each is one call to the host, which may call back in.
+  // [editor thread, unlocked] audioMasterBeginEdit / audioMasterEndEdit.
   void BeginParameterGesture(int index) override;
+  // [locked by caller] audioMasterAutomate with the normalized value.
   void InformHostOfParameter(int index, double normalized) override;
   void EndParameterGesture(int index) override;
+  // [audio] Time queries (audioMasterGetTime); values the host marks invalid, and values that
+  // are no numbers, give way to the defaults.
   int GetSamplePosition() override;
   double GetTempo() override;
   void GetTimeSignature(int* numerator, int* denominator) override;
   void GetTransportInfo(ITransportInfo* info) override;
+  // Asks the host's product text and version once; later calls return what was found.
   int GetHostType() override;
   void EditorResized(int width, int height) override;
+  // [locked] Run by the first effOpen.
   void HostSpecificSetup() override;
+  // [locked] Adds the has-editor flag and takes the editor's size as the rectangle.
   void AttachEditor(IGraphicsCore* graphics) override;
   void SetLatency(int samples) override;
   // [locked by caller] Also sizes the adapter's stand-in buffers for missing host channels.
@@ -52,13 +60,16 @@ class IVstEffect : public IEffectBase {
   bool ForwardHostEvent(vst2::VstEvent* event);
 
   // ---- Host-facing entries (installed in the effect record) ---------------------------------
+  // [window thread, locked] effClose releases the lock, then deletes the plug-in.
   static intptr_t VSTDispatcher(vst2::AEffect* effect, int32_t opcode, int32_t index,
                                 intptr_t value, void* ptr, float opt);
+  // [audio, locked] Frame counts <= 0 do nothing; longer calls than the block size run in slices.
   static void VSTProcess(vst2::AEffect* effect, float** inputs, float** outputs, int32_t frames);
   static void VSTProcessReplacing(vst2::AEffect* effect, float** inputs, float** outputs,
                                   int32_t frames);
   static void VSTProcessDoubleReplacing(vst2::AEffect* effect, double** inputs, double** outputs,
                                         int32_t frames);
+  // [any thread, locked] Normalized values; NaN is refused, the rest held to 0..1.
   static float VSTGetParameter(vst2::AEffect* effect, int32_t index);
   static void VSTSetParameter(vst2::AEffect* effect, int32_t index, float value);
 
