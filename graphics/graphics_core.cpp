@@ -18,6 +18,7 @@ IGraphicsCore::~IGraphicsCore() {
 }
 
 int IGraphicsCore::AttachControl(IControl* control) {
+  if (!control) return -1;
   const int index = controls_.Count();
   if (!controls_.Add(control)) {
     delete control;  // ownership was handed over; nothing else can free it

@@ -3,7 +3,9 @@
 //
 // Threads. Mouse, key, timer and paint handling run on the editor's window thread.
 // SetParameterFromPlugin also runs on the host's parameter thread (plug-in lock held) and
-// SetControlFromPlugin on the audio thread; both only touch control values and flags.
+// SetControlFromPlugin on the audio thread; both only touch control values and flags, which
+// are atomic, and neither takes a lock. The core itself takes no lock: the control list is
+// built before the editor is attached and changes afterwards only on the editor thread.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +31,8 @@ class IGraphicsCore {
   // ---- Drawing (raster back end) and window system (window layer), in table order ----------
   virtual void CreateSurface() = 0;
   virtual bool PresentArea(const IBounds& area) = 0;
-  virtual bool DrawBitmap(const IImage& image, const IBounds& destination, int sourceX,
-                          int sourceY, const IBlend* blend) = 0;
+  virtual bool DrawBitmap(const IImage& image, const IBounds& destination, int sourceX, int sourceY,
+                          const IBlend* blend) = 0;
   virtual bool DrawRotatedBitmap(const IImage& image, int centreX, int centreY, double radians,
                                  int verticalOffset, const IBlend* blend) = 0;
   virtual bool DrawRotatedMask(const IImage& base, const IImage& mask, const IImage& top, int x,
@@ -77,26 +79,34 @@ class IGraphicsCore {
   virtual void OpenValueMenu(IControl* control, IParameter* parameter, int itemsPerColumn) = 0;
 
   // ---- Controls ----------------------------------------------------------------------------
-  // Takes ownership; returns the control's index (the previous count).
+  // [editor] Takes ownership; returns the control's index (the previous count), or -1 for a
+  // null control.
   int AttachControl(IControl* control);
   IControl* GetControl(int index) const noexcept { return controls_.Get(index); }
   int ControlCount() const noexcept { return controls_.Count(); }
   bool DrawBitmapFrame(const IImage& image, const IBounds& destination, int frame,
                        const IBlend* blend);
-  // Pushes a parameter value into every control bound to it; value in real units unless
-  // normalized. index must be a valid parameter of the plug-in.
+  // [parameter thread, plug-in lock held; or editor] Pushes a parameter value into every
+  // control bound to it; value in real units unless normalized. Never calls back into the
+  // plug-in. index must be a valid parameter of the plug-in (an invalid one is ignored).
   void SetParameterFromPlugin(int parameterIndex, double value, bool normalized);
-  // [audio] Moves the control at index (ignored when out of range).
+  // [audio, never locks] Moves the control at index (ignored when out of range).
   void SetControlFromPlugin(int controlIndex, double normalized);
+  // [editor] Makes the next tick draw everything (the window was opened).
   void MarkAllControlsDirty();
 
   // ---- Redraw, driven by the window layer --------------------------------------------------
-  // Unites the dirty controls' bounds into area (pass it all zero); true if any was dirty.
+  // [editor] Notifies each control's observers, then unites the dirty controls' bounds into
+  // area (pass it all zero); true if any was dirty.
   bool CollectDirtyArea(IBounds& area);
-  // Draws every visible control meeting the area, in index order, marks all clean, presents.
+  // [editor] Draws every visible control meeting the area, in index order, marks all clean
+  // (a control changed by another thread during its turn stays dirty), presents.
   bool DrawArea(const IBounds& area);
 
-  // ---- Mouse and keys, in window-client coordinates ----------------------------------------
+  // ---- Mouse and keys [editor], in window-client coordinates -------------------------------
+  // A press captures the control under the pointer and tells the host an edit of its
+  // parameter begins; drags go to the captured control wherever the pointer is; the release
+  // goes to it too and ends the edit. Greyed and hidden controls are not hit.
   void HandleMouseDown(int x, int y, const IMouseModifiers& modifiers);
   void HandleMouseUp(int x, int y, const IMouseModifiers& modifiers);
   void HandleMouseDrag(int x, int y, const IMouseModifiers& modifiers);
@@ -104,6 +114,7 @@ class IGraphicsCore {
   bool HandleDoubleClick(int x, int y, const IMouseModifiers& modifiers);
   void HandleMouseWheel(int x, int y, const IMouseModifiers& modifiers, int notches);
   void HandleKeyDown(int x, int y, int keyCode);
+  // The captured control, else the last visible, ungreyed control hit; -1 for none.
   int FindControlAt(int x, int y) const;
 
   IEffectBase* Plugin() const noexcept { return plugin_; }
