@@ -108,7 +108,9 @@ class IEffectBase {
   virtual void HostSpecificSetup() = 0;
   // [locked] Pushes every parameter into the editor, creates its surface, takes ownership.
   virtual void AttachEditor(IGraphicsCore* graphics);
-  // [locked by caller] Resizes every channel scratch to frames doubles, zero-filled.
+  // [locked by caller] Resizes every channel scratch to frames doubles, zero-filled, and points
+  // every slot at its scratch. A negative size is refused; if memory runs out the block size
+  // becomes 0 and nothing is processed until a size fits.
   virtual void SetBlockSize(int frames);
   virtual void SetLatency(int samples) { latency_ = samples; }
   // [host service, audio] Sends one message to the host at once; true when the host took it.

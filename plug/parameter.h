@@ -40,6 +40,8 @@ class IParameter {
   const char* ValueText(int value) const noexcept;  // "" when there is none
   bool ValueForText(const char* text, int* value) const noexcept;
 
+  // Real value from a normalized one: non-continuous kinds land on whole steps (halves round
+  // up); 1.0 and above give the maximum, 0.0 and below the minimum; NaN changes nothing.
   void SetFromNormalized(double normalized) noexcept;
   double Normalized() const noexcept { return NormalizeValue(Value()); }
   double NormalizeValue(double value) const noexcept;
