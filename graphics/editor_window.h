@@ -115,6 +115,9 @@ class IEditorWindow : public IGraphicsRaster {
   void ClearEntry() noexcept;
 
  protected:
+  // The platform's window and entry-box procedures (editor_window_win32.cpp) work on the fields.
+  friend class EditorWindowMessages;
+
   // The core's resize and the surface's; returns the change of size.
   void ResizeCoreAndSurface(int width, int height, int& dw, int& dh);
 
