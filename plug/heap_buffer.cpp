@@ -29,7 +29,7 @@ void* HeapBuffer::Resize(int32_t newSize, bool allowShrink) {
 
   const bool grow = newSize > allocated_;
   const bool shrink = allowShrink && newSize < size_ && newSize < allocated_ / 2 &&
-                      newSize < allocated_ - 4 * granularity_;
+                      newSize < allocated_ - 4 * static_cast<int64_t>(granularity_);
   if (!grow && !shrink) {
     size_ = newSize;
     return Data();
