@@ -59,7 +59,7 @@ TEST_F(PluginLibrary, DescribesTheInstrumentInItsEffectRecord) {
     vst2::AEffect* effect = host.Effect();
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->magic, vst2::kEffectMagic);
-    EXPECT_EQ(effect->flags, 0x1118);
+    EXPECT_EQ(effect->flags, 0x1119);
     EXPECT_EQ(effect->numParams, 28);
     EXPECT_EQ(effect->numPrograms, 6);
     EXPECT_EQ(effect->numInputs, 2);

@@ -98,8 +98,7 @@ TEST_F(DllInstance, EffectRecordDescribesAMidiInstrumentWithChunks) {
   EXPECT_EQ(e->numPrograms, 6);
   EXPECT_EQ(e->numInputs, 2);
   EXPECT_EQ(e->numOutputs, 2);
-  // The editor flag depends on whether the editor is built in; everything else is fixed.
-  EXPECT_EQ(e->flags & ~vst2::kFlagHasEditor, 0x1118);
+  EXPECT_EQ(e->flags, 0x1119);
   EXPECT_EQ(e->initialDelay, 0);
   EXPECT_EQ(e->ioRatio, 1.0f);
   EXPECT_EQ(e->uniqueID, FourCC("tnta"));
