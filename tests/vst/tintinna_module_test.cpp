@@ -43,7 +43,8 @@ class TintinnaModule : public ::testing::Test {
 
 TEST_F(TintinnaModule, PresentsTheChimeInstrumentRecord) {
   EXPECT_EQ(effect->magic, vst2::kEffectMagic);
-  EXPECT_EQ(effect->flags, 0x1118);
+  // 0x1118, and the has-editor flag once the editor is built in.
+  EXPECT_EQ(effect->flags & ~vst2::kFlagHasEditor, 0x1118);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
   EXPECT_EQ(effect->numParams, 28);
@@ -53,6 +54,19 @@ TEST_F(TintinnaModule, PresentsTheChimeInstrumentRecord) {
   EXPECT_EQ(effect->initialDelay, 0);
   EXPECT_EQ(effect->ioRatio, 1.0f);
   EXPECT_EQ(Dispatch(vst2::effGetPlugCategory), 2);
+}
+
+TEST_F(TintinnaModule, GivesTheEditorRectangleWhenItHasAnEditor) {
+  vst2::ERect* rect = nullptr;
+  const intptr_t result = Dispatch(vst2::effEditGetRect, 0, 0, &rect);
+  if (!(effect->flags & vst2::kFlagHasEditor)) {
+    EXPECT_EQ(result, 0);
+    return;
+  }
+  ASSERT_EQ(result, 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->bottom, 400);
+  EXPECT_EQ(rect->right, 800);
 }
 
 TEST_F(TintinnaModule, NamesItsParameters) {
