@@ -158,7 +158,9 @@ void ProcessReplacing(vst2::AEffect* effect, float** inputs, float** outputs, in
 
 vst2::AEffect* Create(vst2::HostCallback host) {
   if (kVariant == kNoEffect) return nullptr;
-  auto* plugin = new TestPlugin;
+  // A host never closes a record with a bad magic, so that one must not own memory.
+  static TestPlugin unclosable;
+  auto* plugin = kVariant == kBadMagic ? &unclosable : new TestPlugin;
   plugin->host = host;
   vst2::AEffect& e = plugin->effect;
   e.magic = kVariant == kBadMagic ? 0x12345678 : vst2::kEffectMagic;

@@ -22,6 +22,10 @@ std::string LastLoaderError() {
                               message.back() == ' ' || message.back() == '.')) {
     message.pop_back();
   }
+  // Messages about a file name it with an insert that is not filled in here.
+  for (auto at = message.find("%1"); at != std::string::npos; at = message.find("%1")) {
+    message.replace(at, 2, "file");
+  }
   if (message.empty()) message = "error " + std::to_string(code);
   return message;
 }
