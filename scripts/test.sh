@@ -14,3 +14,4 @@ for preset in default asan fuzz windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+cmake --preset tsan >/dev/null && cmake --build --preset tsan --target editor_threads_test && ctest --preset tsan -R EditorThreads
