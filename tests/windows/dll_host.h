@@ -30,6 +30,7 @@ class DllHost {
   DllHost& operator=(const DllHost&) = delete;
 
   bool Loaded() const noexcept { return module_ != nullptr; }
+  void* Module() const noexcept { return module_; }
   // The address of an export, or null.
   void* Export(const char* name) const;
 
