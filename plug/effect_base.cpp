@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <source_location>
 
 #include "graphics/graphics_core.h"
 #include "plug/text.h"
@@ -18,11 +17,9 @@
 namespace {
 
 // The plug-in's own definition is wrong: report it the way an assertion would, in every build.
-void Require(bool condition, const char* expression,
-             std::source_location where = std::source_location::current()) {
+void Require(bool condition, const char* expression, const char* file, int line) {
   if (condition) return;
-  std::fprintf(stderr, "%s:%u: %s: Assertion `%s' failed.\n", where.file_name(),
-               static_cast<unsigned>(where.line()), where.function_name(), expression);
+  std::fprintf(stderr, "%s:%d: Assertion `%s' failed.\n", file, line, expression);
   std::fflush(stderr);
   std::abort();
 }
@@ -111,7 +108,7 @@ IEffectBase::IEffectBase(int parameterCount, const char* channelIO, int presetCo
     int inputs = 0;
     int outputs = 0;
     const bool channelIOStrValid = position && ReadChannelPair(position, &inputs, &outputs);
-    Require(channelIOStrValid, "channelIOStrValid");
+    Require(channelIOStrValid, "channelIOStrValid", __FILE__, __LINE__);
     if (inputs > largestInputs) largestInputs = inputs;
     if (outputs > largestOutputs) largestOutputs = outputs;
     AddChannelIO(inputs, outputs);
