@@ -15,7 +15,7 @@ void ProgressBar::Update(int64_t done, int64_t total) {
   if (!enabled_ || total <= 0) return;
   if (!shown_) {
     if (++calls_ % kClockInterval != 0) return;
-    if (std::chrono::steady_clock::now() - start_ < kDelay) return;
+    if (std::chrono::steady_clock::now() - start_ < delay_) return;
     shown_ = true;
   }
   const int percent = static_cast<int>(done * 100 / total);

@@ -9,9 +9,12 @@ namespace host {
 
 class ProgressBar {
  public:
-  // Nothing is drawn unless enabled; then only once the run has lasted kDelay, so short runs
+  static constexpr std::chrono::milliseconds kDelay{500};
+
+  // Nothing is drawn unless enabled; then only once the run has lasted delay, so short runs
   // leave no trace.
-  ProgressBar(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+  ProgressBar(std::ostream& out, bool enabled, std::chrono::milliseconds delay = kDelay)
+      : out_(out), enabled_(enabled), delay_(delay) {}
   ~ProgressBar() { Finish(); }
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
@@ -20,11 +23,10 @@ class ProgressBar {
   // Clears the bar's line.
   void Finish();
 
-  static constexpr std::chrono::milliseconds kDelay{500};
-
  private:
   std::ostream& out_;
   bool enabled_;
+  std::chrono::milliseconds delay_;
   bool shown_ = false;
   int lastPercent_ = -1;
   uint32_t calls_ = 0;
