@@ -98,6 +98,9 @@ class EditorWindowMessages {
 
 void EditorWindowMessages::RegisterWindowClass(HINSTANCE module) {
   if (openWindowCount++ > 0) return;
+  // A class left behind (its last window died with the host's window, when it could not be
+  // unregistered) may point into an earlier load of this library: start afresh.
+  UnregisterClassA(IEditorWindow::kWindowClassName, module);
   WNDCLASSA windowClass{};
   windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = &EditorWindowMessages::WindowProcedure;

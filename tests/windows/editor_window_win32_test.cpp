@@ -235,6 +235,23 @@ TEST_F(EditorWindow, TwoInstancesKeepTheClassUntilTheLastWindowCloses) {
   DestroyWindow(otherHost);
 }
 
+TEST_F(EditorWindow, HostWindowDestroyedUnderTheEditorLeavesItReadyToOpenAgain) {
+  DestroyWindow(hostWindow_);
+  hostWindow_ = CreateHostWindow();
+  EXPECT_FALSE(IsWindow(editor_));
+  Pump(100);
+  host_->Dispatch(vst2::effEditClose);  // a host may still send it: nothing is left to close
+  ASSERT_NE(host_->Dispatch(vst2::effEditOpen, 0, 0, hostWindow_), 0);
+  editor_ = FindWindowExA(hostWindow_, nullptr, kEditorClass, nullptr);
+  ASSERT_NE(editor_, nullptr);
+  NextTicks();
+  LeftClick(kCcASwitch);
+  EXPECT_FLOAT_EQ(Normalized(kCcA), 1.0f);
+  host_->Dispatch(vst2::effEditClose);
+  WNDCLASSA found{};
+  EXPECT_FALSE(GetClassInfoA(static_cast<HINSTANCE>(host_->Module()), kEditorClass, &found));
+}
+
 TEST_F(EditorWindow, DrawsTheSkinAndLeavesACaptureInTheBuildTree) {
   // Strike a few chimes and move the wind so that the lamps and the meter show something.
   SetNormalized(kWSpeed, 1.0f);
