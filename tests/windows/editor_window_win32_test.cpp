@@ -381,6 +381,16 @@ TEST_F(EditorWindow, TypedValueAndReturnAreCommittedAtTheNextTick) {
   EXPECT_FLOAT_EQ(automation->value, 62.0f / 127.0f);
 }
 
+TEST_F(EditorWindow, AnOpenEditBoxFollowsAValueTheHostChanges) {
+  RightClick(kTone1Field);
+  HWND box = EntryBox();
+  ASSERT_NE(box, nullptr);
+  SetNormalized(kTone1, 72.0f / 127.0f);
+  NextTicks();  // one tick paints the field, the next refreshes the box
+  EXPECT_EQ(Text(box), "72");
+  EXPECT_EQ(EntryBox(), box) << "the entry stays open";
+}
+
 TEST_F(EditorWindow, RightClickOnTheEditorCancelsTheEntry) {
   RightClick(kTone1Field);
   HWND box = EntryBox();
