@@ -43,8 +43,7 @@ class TintinnaModule : public ::testing::Test {
 
 TEST_F(TintinnaModule, PresentsTheChimeInstrumentRecord) {
   EXPECT_EQ(effect->magic, vst2::kEffectMagic);
-  // 0x1118, and the has-editor flag once the editor is built in.
-  EXPECT_EQ(effect->flags & ~vst2::kFlagHasEditor, 0x1118);
+  EXPECT_EQ(effect->flags, 0x1119);
   EXPECT_EQ(effect->numInputs, 2);
   EXPECT_EQ(effect->numOutputs, 2);
   EXPECT_EQ(effect->numParams, 28);
