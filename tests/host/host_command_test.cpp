@@ -83,7 +83,7 @@ TEST(HostCommand, WritesTheMidiFileAndSummarizesTheRun) {
   EXPECT_NE(outcome.out.find("MIDI: 45 note-ons, 44 note-offs, 0 controller messages"),
             std::string::npos)
       << outcome.out;
-  EXPECT_NE(outcome.out.find("ch  1  C5   ( 72)        45  velocity  60 to  60"), std::string::npos)
+  EXPECT_NE(outcome.out.find("ch  1  C6   ( 72)        45  velocity  60 to  60"), std::string::npos)
       << outcome.out;
   EXPECT_EQ(ReadFile(midi).substr(0, 4), "MThd");
   std::filesystem::remove(midi);

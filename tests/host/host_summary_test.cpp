@@ -54,7 +54,7 @@ TEST(MidiSummary, CountsControllerMessagesPerControllerWithTheirValueRange) {
   EXPECT_EQ(summary.controllers[1].channel, 3);
 }
 
-TEST(SummaryPrinting, NamesNotesWithMiddleCAsC4AndChannelsFromOne) {
+TEST(SummaryPrinting, NamesNotesAsTheEditorDoesAndChannelsFromOne) {
   HostOptions options;
   SessionReport report;
   report.effectName = "Chimes";
@@ -63,7 +63,7 @@ TEST(SummaryPrinting, NamesNotesWithMiddleCAsC4AndChannelsFromOne) {
   PrintSummary(out, options, report, Summarize({Event(0x92, 60, 33)}), "x.mid");
   const std::string text = out.str();
   EXPECT_NE(text.find("plug-in: Chimes (id 'tnta'"), std::string::npos) << text;
-  EXPECT_NE(text.find("  ch  3  C4   ( 60)         1  velocity  33 to  33\n"), std::string::npos)
+  EXPECT_NE(text.find("  ch  3  C5   ( 60)         1  velocity  33 to  33\n"), std::string::npos)
       << text;
   EXPECT_NE(text.find("velocity: 33 to 33\n"), std::string::npos);
   EXPECT_NE(text.find("MIDI file: x.mid\n"), std::string::npos);

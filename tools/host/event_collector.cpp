@@ -6,10 +6,11 @@
 
 namespace host {
 
+// Octaves count from 0 at note 0, as the plug-in's editor names its tones (60 is "C5").
 std::string NoteName(int note) {
   static const char* const kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
                                        "F#", "G",  "G#", "A",  "A#", "B"};
-  return std::string(kNames[note % 12]) + std::to_string(note / 12 - 1);
+  return std::string(kNames[note % 12]) + std::to_string(note / 12);
 }
 
 std::string EventCollector::Describe(const HostMidiEvent& event, int32_t sampleRate) {
