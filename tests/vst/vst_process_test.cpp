@@ -1,63 +1,13 @@
 // The processing and parameter entries of the effect record.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <limits>
-#include <new>
 #include <vector>
 
+#include "tests/support/allocation_counter.h"
 #include "tests/vst/recording_host.h"
 #include "tests/vst/test_plugin.h"
-
-namespace {
-
-std::atomic<bool> countAllocations{false};
-std::atomic<int> allocations{0};
-
-}  // namespace
-
-// Counts allocations made while a test asks for it; every form is replaced so that new and
-// delete always pair up.
-namespace {
-void* Allocate(std::size_t size) noexcept {
-  if (countAllocations.load(std::memory_order_relaxed)) allocations.fetch_add(1);
-  return std::malloc(size ? size : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -202,15 +152,13 @@ TEST_F(Processing, AllocatesNothingEvenWhenSlicing) {
   double* doubleInputs[] = {left.data(), left.data()};
   double* doubleOutputs[] = {outLeft.data(), outLeft.data()};
   host.recording = false;
-  allocations = 0;
-  countAllocations = true;
+  allocation_counter::Start();
   for (int i = 0; i < 100; ++i) {
     Replacing(kFrames);
     effect->processDoubleReplacing(effect, doubleInputs, doubleOutputs, kFrames);
     Replacing(77);
   }
-  countAllocations = false;
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(allocation_counter::Stop(), 0);
 }
 
 // ---- Parameter entries ---------------------------------------------------------------------
