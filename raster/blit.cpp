@@ -1,5 +1,5 @@
-// Pixel operations on raster bitmaps. Each call picks one row loop: the plain per-pixel formula of
-// pixel_blend.h, or a named fast path for the common exact cases.
+// Pixel operations on raster bitmaps. Each call picks one area loop: the plain per-pixel formula
+// of pixel_blend.h, or a named fast path for the common exact cases.
 #include "raster/blit.h"
 
 #include <algorithm>
@@ -13,26 +13,56 @@
 
 namespace {
 
-bool HasBits(RasterBitmap* bitmap) {
-  return bitmap != nullptr && bitmap->GetBits() != nullptr && bitmap->GetWidth() > 0 &&
-         bitmap->GetHeight() > 0 && bitmap->GetRowSpan() > 0;
-}
+// One bitmap's geometry, read through its virtual getters once per call so that neither the
+// checks nor the row loops pay for them again.
+struct Surface {
+  uint32_t* bits = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  ptrdiff_t span = 0;
+  bool bottomUp = false;
 
-uint32_t* RowAt(RasterBitmap* bitmap, int32_t y) {
-  const int32_t row = bitmap->IsBottomUp() ? bitmap->GetHeight() - 1 - y : y;
-  return bitmap->GetBits() + static_cast<ptrdiff_t>(row) * bitmap->GetRowSpan();
-}
+  // Words from one row to the next down the picture: negative for a bottom-up bitmap.
+  ptrdiff_t Step() const { return bottomUp ? -span : span; }
+  uint32_t* Row(int32_t y) const { return bits + (bottomUp ? height - 1 - y : y) * span; }
+};
 
-// Words from one row to the next down the picture: negative for a bottom-up bitmap.
-ptrdiff_t RowStep(RasterBitmap* bitmap) {
-  const ptrdiff_t span = bitmap->GetRowSpan();
-  return bitmap->IsBottomUp() ? -span : span;
+// False for a null bitmap or one without pixels.
+bool Describe(RasterBitmap* bitmap, Surface& surface) {
+  if (bitmap == nullptr) return false;
+  surface.bits = bitmap->GetBits();
+  surface.width = bitmap->GetWidth();
+  surface.height = bitmap->GetHeight();
+  surface.span = bitmap->GetRowSpan();
+  surface.bottomUp = bitmap->IsBottomUp();
+  return surface.bits != nullptr && surface.width > 0 && surface.height > 0 && surface.span > 0;
 }
 
 using BlitRowFunction = void (*)(uint32_t* dest, const uint32_t* src, int32_t count, int32_t u,
                                  int32_t mode);
 using FillRowFunction = void (*)(uint32_t* dest, uint32_t colour, int32_t count, int32_t u,
                                  int32_t mode);
+
+// A whole clipped area: the row pointers advance by the given steps (in words).
+using BlitAreaFunction = void (*)(uint32_t* dest, ptrdiff_t destStep, const uint32_t* src,
+                                  ptrdiff_t srcStep, int32_t cols, int32_t rows, int32_t u,
+                                  int32_t mode);
+using FillAreaFunction = void (*)(uint32_t* dest, ptrdiff_t step, uint32_t colour, int32_t cols,
+                                  int32_t rows, int32_t u, int32_t mode);
+
+// Walks the rows with the row loop compiled in, so small areas pay no indirect call per row.
+template <BlitRowFunction Row>
+void BlitRows(uint32_t* dest, ptrdiff_t destStep, const uint32_t* src, ptrdiff_t srcStep,
+              int32_t cols, int32_t rows, int32_t u, int32_t mode) {
+  for (int32_t r = 0; r < rows; ++r, dest += destStep, src += srcStep)
+    Row(dest, src, cols, u, mode);
+}
+
+template <FillRowFunction Row>
+void FillRows(uint32_t* dest, ptrdiff_t step, uint32_t colour, int32_t cols, int32_t rows,
+              int32_t u, int32_t mode) {
+  for (int32_t r = 0; r < rows; ++r, dest += step) Row(dest, colour, cols, u, mode);
+}
 
 // The general blit row: the reference formula pixel by pixel.
 void BlitRowReference(uint32_t* dest, const uint32_t* src, int32_t count, int32_t u, int32_t mode) {
@@ -66,86 +96,90 @@ inline uint32_t SourceAlphaPixel(uint32_t d, uint32_t s, int32_t u) {
 }
 
 #if defined(__SSE2__)
-// Four pixels at once in 16-bit lanes. (d − s) × m ÷ 256 truncated toward zero is computed as
+// Two pixels in 16-bit lanes. (d − s) × m ÷ 256 truncated toward zero is computed as
 // ((d −sat s) × m >> 8) − ((s −sat d) × m >> 8): each product is at most 255 × 256, so it fits an
-// unsigned 16-bit lane exactly. For u < 256, (A + 1) × u stays below 65536 as well; at u = 256,
-// m is simply 255 − A.
+// unsigned 16-bit lane exactly.
 inline __m128i BlendHalf(__m128i d16, __m128i s16, __m128i m16) {
   const __m128i up = _mm_srli_epi16(_mm_mullo_epi16(_mm_subs_epu16(d16, s16), m16), 8);
   const __m128i down = _mm_srli_epi16(_mm_mullo_epi16(_mm_subs_epu16(s16, d16), m16), 8);
   return _mm_sub_epi16(_mm_add_epi16(s16, up), down);
 }
 
-// m = 256 − (A + 1) × u ÷ 256 for each of four pixels, in the low half of its 32-bit lane.
-inline __m128i SourceAlphaFactor(__m128i alpha, int32_t u) {
-  if (u == 256) return _mm_sub_epi32(_mm_set1_epi32(255), alpha);
-  const __m128i product =
-      _mm_mullo_epi16(_mm_add_epi32(alpha, _mm_set1_epi32(1)), _mm_set1_epi32(u));
-  return _mm_sub_epi32(_mm_set1_epi32(256), _mm_srli_epi32(product, 8));
+// m = 256 − (A + 1) × u ÷ 256 in every lane of two pixels held in 16-bit lanes. With uTwice = 2u
+// the product (A + 1) × 128 × 2u ÷ 65536 is exact for every A and every u up to 256.
+inline __m128i SourceAlphaFactor(__m128i s16, __m128i uTwice) {
+  const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
+  const __m128i alphaPlusOne = _mm_add_epi16(_mm_slli_epi16(alpha, 7), _mm_set1_epi16(128));
+  return _mm_sub_epi16(_mm_set1_epi16(256), _mm_mulhi_epu16(alphaPlusOne, uTwice));
 }
 
-// Blends four pixels with their factors m (one per 32-bit lane); transparent sources keep d.
-inline __m128i SourceAlphaFour(__m128i d, __m128i s, __m128i m, __m128i transparent) {
-  // m for pixels 0 and 1 in the low register, 2 and 3 in the high one, once per channel.
-  const __m128i m01 = _mm_unpacklo_epi32(m, m);
-  const __m128i m23 = _mm_unpackhi_epi32(m, m);
-  const __m128i mLo = _mm_or_si128(m01, _mm_slli_epi32(m01, 16));
-  const __m128i mHi = _mm_or_si128(m23, _mm_slli_epi32(m23, 16));
+// Four pixels (or fewer in the low lanes) of source alpha over d; transparent sources keep d.
+inline __m128i SourceAlphaFour(__m128i d, __m128i s, __m128i uTwice) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i lo = BlendHalf(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero), mLo);
-  const __m128i hi = BlendHalf(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero), mHi);
+  const __m128i sLo = _mm_unpacklo_epi8(s, zero);
+  const __m128i sHi = _mm_unpackhi_epi8(s, zero);
+  const __m128i lo = BlendHalf(_mm_unpacklo_epi8(d, zero), sLo, SourceAlphaFactor(sLo, uTwice));
+  const __m128i hi = BlendHalf(_mm_unpackhi_epi8(d, zero), sHi, SourceAlphaFactor(sHi, uTwice));
   const __m128i blended = _mm_packus_epi16(lo, hi);
+  const __m128i alphaMask = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+  const __m128i transparent = _mm_cmpeq_epi32(_mm_and_si128(s, alphaMask), zero);
   return _mm_or_si128(_mm_and_si128(transparent, d), _mm_andnot_si128(transparent, blended));
 }
 
-// One group of four: wholly transparent groups are skipped, wholly opaque ones copied at full
-// weight or blended with the one factor 256 − u that all their pixels share.
-inline void SourceAlphaGroup(uint32_t* dest, const uint32_t* src, int32_t u) {
+// Source alpha over the destination, four pixels at a time; wholly transparent groups are
+// skipped, and at full weight wholly opaque ones copied. The last one to three pixels go through
+// the same arithmetic in 64- and 32-bit loads, so no pixel is read after it was written.
+template <bool kFullWeight>
+void SourceAlphaArea(uint32_t* dest, ptrdiff_t destStep, const uint32_t* src, ptrdiff_t srcStep,
+                     int32_t cols, int32_t rows, int32_t u, int32_t) {
+  const __m128i uTwice = _mm_set1_epi16(static_cast<int16_t>(2 * u));
   const __m128i alphaMask = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
-  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-  const __m128i alphaBits = _mm_and_si128(s, alphaMask);
-  const __m128i transparent = _mm_cmpeq_epi32(alphaBits, _mm_setzero_si128());
-  if (_mm_movemask_epi8(transparent) == 0xFFFF) return;
-  auto* out = reinterpret_cast<__m128i*>(dest);
-  const bool opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, alphaMask)) == 0xFFFF;
-  if (opaque && u == 256) {
-    _mm_storeu_si128(out, s);
-    return;
+  const __m128i zero = _mm_setzero_si128();
+  const int32_t whole = cols & ~3;
+  for (int32_t r = 0; r < rows; ++r, dest += destStep, src += srcStep) {
+    for (int32_t i = 0; i < whole; i += 4) {
+      const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      const __m128i alphaBits = _mm_and_si128(s, alphaMask);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, zero)) == 0xFFFF) continue;
+      auto* out = reinterpret_cast<__m128i*>(dest + i);
+      if (kFullWeight && _mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, alphaMask)) == 0xFFFF) {
+        _mm_storeu_si128(out, s);
+        continue;
+      }
+      _mm_storeu_si128(out, SourceAlphaFour(_mm_loadu_si128(out), s, uTwice));
+    }
+    int32_t i = whole;
+    if ((cols & 2) != 0) {
+      const __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
+      auto* out = reinterpret_cast<__m128i*>(dest + i);
+      _mm_storel_epi64(out, SourceAlphaFour(_mm_loadl_epi64(out), s, uTwice));
+      i += 2;
+    }
+    if ((cols & 1) != 0) {
+      const __m128i s = _mm_cvtsi32_si128(static_cast<int32_t>(src[i]));
+      const __m128i d = _mm_cvtsi32_si128(static_cast<int32_t>(dest[i]));
+      dest[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(SourceAlphaFour(d, s, uTwice)));
+    }
   }
-  const __m128i m = opaque ? _mm_set1_epi32(256 - u) : SourceAlphaFactor(_mm_srli_epi32(s, 24), u);
-  _mm_storeu_si128(out, SourceAlphaFour(_mm_loadu_si128(out), s, m, transparent));
 }
-#endif
-
-// Source alpha over the destination, four pixels at a time where the processor allows. A row
-// whose length is not a multiple of four ends with a group that overlaps the one before; its
-// result is computed from the untouched destination first and stored last, so no pixel is
-// blended twice.
-void SourceAlphaRow(uint32_t* dest, const uint32_t* src, int32_t count, int32_t u, int32_t) {
-#if defined(__SSE2__)
-  if (count < 4) {
-    for (int32_t i = 0; i < count; ++i) dest[i] = SourceAlphaPixel(dest[i], src[i], u);
-    return;
-  }
-  const int32_t whole = count & ~3;
-  uint32_t last[4];
-  if (whole != count) {
-    std::memcpy(last, dest + count - 4, sizeof(last));
-    SourceAlphaGroup(last, src + count - 4, u);
-  }
-  for (int32_t i = 0; i < whole; i += 4) SourceAlphaGroup(dest + i, src + i, u);
-  if (whole != count) std::memcpy(dest + count - 4, last, sizeof(last));
 #else
+void SourceAlphaRow(uint32_t* dest, const uint32_t* src, int32_t count, int32_t u, int32_t) {
   for (int32_t i = 0; i < count; ++i) dest[i] = SourceAlphaPixel(dest[i], src[i], u);
-#endif
 }
+#endif
 
-BlitRowFunction ChooseBlitRow(float weight, int32_t u, int32_t mode) {
+BlitAreaFunction ChooseBlitArea(float weight, int32_t u, int32_t mode) {
   const bool plainCopy = BlendOperation(mode) == 0 && !HasSourceAlpha(mode);
-  if (plainCopy && u == 256) return CopyRow;
-  if (plainCopy && weight == 0.5f) return HalfRow;
-  if (HasSourceAlpha(mode) && BlendOperation(mode) == 0) return SourceAlphaRow;
-  return BlitRowReference;
+  if (plainCopy && u == 256) return BlitRows<CopyRow>;
+  if (plainCopy && weight == 0.5f) return BlitRows<HalfRow>;
+  if (HasSourceAlpha(mode) && BlendOperation(mode) == 0) {
+#if defined(__SSE2__)
+    return u == 256 ? SourceAlphaArea<true> : SourceAlphaArea<false>;
+#else
+    return BlitRows<SourceAlphaRow>;
+#endif
+  }
+  return BlitRows<BlitRowReference>;
 }
 
 void FillRowReference(uint32_t* dest, uint32_t colour, int32_t count, int32_t u, int32_t mode) {
@@ -179,10 +213,90 @@ void FillQuarterRow(uint32_t* dest, uint32_t colour, int32_t count, int32_t u, i
   }
 }
 
-FillRowFunction ChooseFillRow(int32_t u, int32_t mode) {
-  if (BlendOperation(mode) == 0 && u == 256) return FillSolidRow;
-  if (BlendOperation(mode) == 0 && pixel_blend::IsQuarterStep(u)) return FillQuarterRow;
-  return FillRowReference;
+// Adding a fixed colour adds the same c × u ÷ 256 to every pixel's channel: one saturating byte
+// add per channel, exactly the reference's clamp.
+uint32_t AddedChannels(uint32_t colour, int32_t u) {
+  uint32_t added = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    added |= static_cast<uint32_t>(pixel_blend::Channel(colour, shift) * u / 256) << shift;
+  }
+  return added;
+}
+
+#if defined(__SSE2__)
+// The blend fill is source-over with the fixed factor m = 256 − u for all four channels, so the
+// blit's exact 16-bit arithmetic serves it unchanged.
+void FillBlendArea(uint32_t* dest, ptrdiff_t step, uint32_t colour, int32_t cols, int32_t rows,
+                   int32_t u, int32_t) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int32_t>(colour)), zero);
+  const __m128i m16 = _mm_set1_epi16(static_cast<int16_t>(256 - u));
+  const auto blend = [&](__m128i d) {
+    return _mm_packus_epi16(BlendHalf(_mm_unpacklo_epi8(d, zero), c16, m16),
+                            BlendHalf(_mm_unpackhi_epi8(d, zero), c16, m16));
+  };
+  const int32_t whole = cols & ~3;
+  for (int32_t r = 0; r < rows; ++r, dest += step) {
+    for (int32_t i = 0; i < whole; i += 4) {
+      auto* out = reinterpret_cast<__m128i*>(dest + i);
+      _mm_storeu_si128(out, blend(_mm_loadu_si128(out)));
+    }
+    int32_t i = whole;
+    if ((cols & 2) != 0) {
+      auto* out = reinterpret_cast<__m128i*>(dest + i);
+      _mm_storel_epi64(out, blend(_mm_loadl_epi64(out)));
+      i += 2;
+    }
+    if ((cols & 1) != 0) {
+      const __m128i d = _mm_cvtsi32_si128(static_cast<int32_t>(dest[i]));
+      dest[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(blend(d)));
+    }
+  }
+}
+
+void FillAddArea(uint32_t* dest, ptrdiff_t step, uint32_t colour, int32_t cols, int32_t rows,
+                 int32_t u, int32_t) {
+  const uint32_t addedWord = AddedChannels(colour, u);
+  const __m128i added = _mm_set1_epi32(static_cast<int32_t>(addedWord));
+  const int32_t whole = cols & ~3;
+  for (int32_t r = 0; r < rows; ++r, dest += step) {
+    for (int32_t i = 0; i < whole; i += 4) {
+      auto* out = reinterpret_cast<__m128i*>(dest + i);
+      _mm_storeu_si128(out, _mm_adds_epu8(_mm_loadu_si128(out), added));
+    }
+    for (int32_t i = whole; i < cols; ++i) {
+      const __m128i d = _mm_cvtsi32_si128(static_cast<int32_t>(dest[i]));
+      dest[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_adds_epu8(d, added)));
+    }
+  }
+}
+#else
+// Without SSE2 the blend fill keeps the reference formula; the add fill still saves the
+// per-pixel multiplications.
+void FillAddRow(uint32_t* dest, uint32_t colour, int32_t count, int32_t u, int32_t) {
+  const uint32_t added = AddedChannels(colour, u);
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t sum = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const int32_t c = pixel_blend::Channel(dest[i], shift) + pixel_blend::Channel(added, shift);
+      sum |= static_cast<uint32_t>(std::min(c, 255)) << shift;
+    }
+    dest[i] = sum;
+  }
+}
+#endif
+
+FillAreaFunction ChooseFillArea(int32_t u, int32_t mode) {
+  const int32_t operation = BlendOperation(mode);
+  if (operation == 0 && u == 256) return FillRows<FillSolidRow>;
+  if (operation == 0 && pixel_blend::IsQuarterStep(u)) return FillRows<FillQuarterRow>;
+#if defined(__SSE2__)
+  if (operation == 0) return FillBlendArea;
+  if (operation == 1) return FillAddArea;
+#else
+  if (operation == 1) return FillRows<FillAddRow>;
+#endif
+  return FillRows<FillRowReference>;
 }
 
 // The weight of a fill or single pixel after the source-alpha scaling, in 1/256 steps.
@@ -197,15 +311,17 @@ int32_t FillWeight(float weight, uint32_t colour, int32_t mode, bool useColourAl
 
 void Blit(RasterBitmap* dest, RasterBitmap* src, int32_t dstX, int32_t dstY,
           const RasterRect* srcRect, float weight, int32_t mode) {
-  if (!HasBits(dest) || !HasBits(src)) return;
+  Surface to;
+  Surface from;
+  if (!Describe(dest, to) || !Describe(src, from)) return;
   const int32_t u = ScaledWeight(weight);
   if (u == 0) return;
 
   // 64-bit arithmetic: rectangles and positions come from callers and may be anywhere.
   int64_t startX = 0;
   int64_t startY = 0;
-  int64_t endX = src->GetWidth();
-  int64_t endY = src->GetHeight();
+  int64_t endX = from.width;
+  int64_t endY = from.height;
   int64_t x = dstX;
   int64_t y = dstY;
   if (srcRect != nullptr) {
@@ -224,18 +340,15 @@ void Blit(RasterBitmap* dest, RasterBitmap* src, int32_t dstX, int32_t dstY,
     startY -= y;
     y = 0;
   }
-  if (x + (endX - startX) > dest->GetWidth()) endX = dest->GetWidth() + startX - x;
-  if (y + (endY - startY) > dest->GetHeight()) endY = dest->GetHeight() + startY - y;
+  if (x + (endX - startX) > to.width) endX = to.width + startX - x;
+  if (y + (endY - startY) > to.height) endY = to.height + startY - y;
   if (startX >= endX || startY >= endY) return;
 
   const auto cols = static_cast<int32_t>(endX - startX);
   const auto rows = static_cast<int32_t>(endY - startY);
-  const BlitRowFunction row = ChooseBlitRow(weight, u, mode);
-  uint32_t* d = RowAt(dest, static_cast<int32_t>(y)) + x;
-  const uint32_t* s = RowAt(src, static_cast<int32_t>(startY)) + startX;
-  const ptrdiff_t destStep = RowStep(dest);
-  const ptrdiff_t srcStep = RowStep(src);
-  for (int32_t r = 0; r < rows; ++r, d += destStep, s += srcStep) row(d, s, cols, u, mode);
+  ChooseBlitArea(weight, u, mode)(to.Row(static_cast<int32_t>(y)) + x, to.Step(),
+                                  from.Row(static_cast<int32_t>(startY)) + startX, from.Step(),
+                                  cols, rows, u, mode);
 }
 
 void BlitRect(RasterBitmap* dest, RasterBitmap* src, int32_t dstX, int32_t dstY, int32_t srcX,
@@ -257,7 +370,8 @@ void CopyBitmap(RasterBitmap* dest, RasterBitmap* src) {
 
 void FillRect(RasterBitmap* dest, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
               float weight, int32_t mode) {
-  if (!HasBits(dest)) return;
+  Surface to;
+  if (!Describe(dest, to)) return;
   const int32_t u = FillWeight(weight, colour, mode, true);
   if (u == 0) return;
 
@@ -273,30 +387,29 @@ void FillRect(RasterBitmap* dest, int32_t x, int32_t y, int32_t w, int32_t h, ui
     height += top;
     top = 0;
   }
-  width = std::min<int64_t>(width, dest->GetWidth() - left);
-  height = std::min<int64_t>(height, dest->GetHeight() - top);
+  width = std::min<int64_t>(width, to.width - left);
+  height = std::min<int64_t>(height, to.height - top);
   if (width <= 0 || height <= 0) return;
 
-  const FillRowFunction row = ChooseFillRow(u, mode);
-  uint32_t* d = RowAt(dest, static_cast<int32_t>(top)) + left;
-  const ptrdiff_t step = RowStep(dest);
-  for (int64_t r = 0; r < height; ++r, d += step)
-    row(d, colour, static_cast<int32_t>(width), u, mode);
+  ChooseFillArea(u, mode)(to.Row(static_cast<int32_t>(top)) + left, to.Step(), colour,
+                          static_cast<int32_t>(width), static_cast<int32_t>(height), u, mode);
 }
 
 uint32_t GetPixel(RasterBitmap* bitmap, int32_t x, int32_t y) {
-  if (!HasBits(bitmap)) return 0;
-  if (x < 0 || y < 0 || x >= bitmap->GetWidth() || y >= bitmap->GetHeight()) return 0;
-  return RowAt(bitmap, y)[x];
+  Surface surface;
+  if (!Describe(bitmap, surface)) return 0;
+  if (x < 0 || y < 0 || x >= surface.width || y >= surface.height) return 0;
+  return surface.Row(y)[x];
 }
 
 void PutPixel(RasterBitmap* bitmap, int32_t x, int32_t y, uint32_t colour, float weight,
               int32_t mode) {
-  if (!HasBits(bitmap)) return;
-  if (x < 0 || y < 0 || x >= bitmap->GetWidth() || y >= bitmap->GetHeight()) return;
+  Surface surface;
+  if (!Describe(bitmap, surface)) return;
+  if (x < 0 || y < 0 || x >= surface.width || y >= surface.height) return;
   const int32_t u = FillWeight(weight, colour, mode, false);
   if (u == 0) return;
-  uint32_t& pixel = RowAt(bitmap, y)[x];
+  uint32_t& pixel = surface.Row(y)[x];
   pixel = pixel_blend::IsQuarterStep(u) && BlendOperation(mode) == 0
               ? pixel_blend::QuarterFillWord(pixel, colour, u)
               : pixel_blend::FillPixel(pixel, colour, u, mode);

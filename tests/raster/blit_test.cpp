@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "raster/memory_bitmap.h"
@@ -163,6 +165,71 @@ TEST(BlitFastPaths, HalfWeightStaysWithinOneStepOfTheReference) {
           std::abs(pixel_blend::Channel(fast, shift) - pixel_blend::Channel(reference, shift)), 1);
     }
   }
+}
+
+// Source words whose alpha comes in runs of opaque, transparent and mixed pixels, so that whole
+// groups of each kind, and groups that mix them, all occur.
+std::vector<uint32_t> SpriteWords(std::mt19937& random, size_t count) {
+  std::vector<uint32_t> words(count);
+  size_t i = 0;
+  while (i < count) {
+    const uint32_t kind = random() % 3;
+    for (size_t run = 1 + random() % 9; run > 0 && i < count; --run, ++i) {
+      const uint32_t colour = random() & 0x00FFFFFFu;
+      words[i] = kind == 0 ? colour : kind == 1 ? colour | 0xFF000000u : colour | random() << 24;
+    }
+  }
+  return words;
+}
+
+void Load(RasterBitmap& bitmap, const std::vector<uint32_t>& words) {
+  size_t i = 0;
+  for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+    for (int32_t x = 0; x < bitmap.GetWidth(); ++x) PutPixel(&bitmap, x, y, words[i++], 1.0f, 0);
+  }
+}
+
+// Blits every width from 1 to 33 at each start offset within a group of four, onto top-down and
+// bottom-up destinations, and compares every destination pixel with the reference formula.
+void ExpectSourceAlphaMatchesReference(float weight, std::mt19937& random) {
+  const int32_t u = ScaledWeight(weight);
+  for (int32_t width = 1; width <= 33; ++width) {
+    const int32_t offset = width % 4;
+    MemoryBitmap src(width, 3);
+    Load(src, SpriteWords(random, static_cast<size_t>(width) * 3));
+    MemoryBitmap topDown(40, 3);
+    BottomUpBitmap bottomUp(40, 3);
+    const std::vector<uint32_t> before = SpriteWords(random, 40 * 3);
+    Load(topDown, before);
+    Load(bottomUp, before);
+    Blit(&topDown, &src, offset, 0, nullptr, weight, kBlendSourceAlpha);
+    Blit(&bottomUp, &src, offset, 0, nullptr, weight, kBlendSourceAlpha);
+    for (int32_t y = 0; y < 3; ++y) {
+      for (int32_t x = 0; x < 40; ++x) {
+        const uint32_t d = before[static_cast<size_t>(y) * 40 + x];
+        const bool inside = x >= offset && x < offset + width;
+        const uint32_t expected =
+            inside ? pixel_blend::BlitPixel(d, Pixel(src, x - offset, y), u, kBlendSourceAlpha) : d;
+        ASSERT_EQ(Pixel(topDown, x, y), expected)
+            << "u " << u << " width " << width << " at " << x << "," << y;
+        ASSERT_EQ(Pixel(bottomUp, x, y), expected)
+            << "bottom-up, u " << u << " width " << width << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(BlitSourceAlphaFastPath, MatchesTheReferenceAtEveryWeightStep) {
+  std::mt19937 random(1234);
+  for (int32_t u = 1; u <= 256; ++u) {
+    ExpectSourceAlphaMatchesReference(static_cast<float>(u) / 256.0f, random);
+  }
+}
+
+TEST(BlitSourceAlphaFastPath, MatchesTheReferenceBetweenWeightSteps) {
+  std::mt19937 random(99);
+  std::uniform_real_distribution<float> weights(0.0f, 1.0f);
+  for (int i = 0; i < 200; ++i) ExpectSourceAlphaMatchesReference(weights(random), random);
 }
 
 // --- Clipping ---------------------------------------------------------------------------
@@ -327,6 +394,78 @@ TEST(FillWeights, SourceAlphaFlagScalesByTheColoursAlpha) {
   EXPECT_EQ(FillOnePixel(0xFF000000, 0x800000FF, 1.0f, kBlendSourceAlpha),
             pixel_blend::QuarterFillWord(0xFF000000, 0x800000FF, 128));
   EXPECT_EQ(FillOnePixel(0xFF000000, 0x000000FF, 1.0f, kBlendSourceAlpha), 0xFF000000u);
+}
+
+// Fills a 256-pixel row in which each channel takes every value 0–255 once (in a different order
+// per channel) at every weight step, with colours whose four channels are c, c + 64, c + 128 and
+// c + 192, and compares each pixel with the reference. Channels are independent, so this covers
+// every destination and colour channel value at every weight.
+uint32_t EveryChannelValue(int32_t i) {
+  const auto v = static_cast<uint32_t>(i);
+  return (v & 0xFF) | ((255 - v) & 0xFF) << 8 | ((v ^ 0x5A) & 0xFF) << 16 | (v * 167 & 0xFF) << 24;
+}
+
+void ExpectFillMatchesReferenceEverywhere(int32_t mode) {
+  std::vector<uint32_t> before(256);
+  for (int32_t x = 0; x < 256; ++x) before[static_cast<size_t>(x)] = EveryChannelValue(x);
+  MemoryBitmap bitmap(256, 1);
+  uint32_t* row = bitmap.GetBits();
+  for (int32_t u = 1; u <= 256; ++u) {
+    for (uint32_t c = 0; c < 64; ++c) {
+      std::copy(before.begin(), before.end(), row);
+      const uint32_t colour = c | (c + 64) << 8 | (c + 128) << 16 | (c + 192) << 24;
+      FillRect(&bitmap, 0, 0, 256, 1, colour, static_cast<float>(u) / 256.0f, mode);
+      for (size_t x = 0; x < 256; ++x) {
+        const uint32_t expected = mode == kBlendCopy && pixel_blend::IsQuarterStep(u)
+                                      ? pixel_blend::QuarterFillWord(before[x], colour, u)
+                                      : pixel_blend::FillPixel(before[x], colour, u, mode);
+        ASSERT_EQ(row[x], expected) << "u " << u << " colour " << colour << " at " << x;
+      }
+    }
+  }
+}
+
+TEST(FillFastPaths, BlendEqualsTheReferenceForEveryWeightColourAndDestination) {
+  ExpectFillMatchesReferenceEverywhere(kBlendCopy);
+}
+
+TEST(FillFastPaths, AddEqualsTheReferenceForEveryWeightColourAndDestination) {
+  ExpectFillMatchesReferenceEverywhere(kBlendAdd & 0xFF);
+}
+
+// Every width from 1 to 33 at every start offset in a group, on a bottom-up bitmap: the row
+// tails and the rows around the rectangle.
+TEST(FillFastPaths, OddWidthsAndOffsetsTouchExactlyTheRectangle) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> weights(0.0f, 1.0f);
+  for (int32_t mode : {kBlendCopy, kBlendAdd & 0xFF, kBlendSourceAlpha, kBlendAdd}) {
+    for (int32_t width = 1; width <= 33; ++width) {
+      const int32_t left = static_cast<int32_t>(random() % 4);
+      const uint32_t colour = random();
+      const float weight = weights(random);
+      BottomUpBitmap bitmap(40, 4);
+      const std::vector<uint32_t> before = SpriteWords(random, 40 * 4);
+      Load(bitmap, before);
+      FillRect(&bitmap, left, 1, width, 2, colour, weight, mode);
+      const float scaled =
+          HasSourceAlpha(mode) ? weight * (static_cast<float>(colour >> 24) / 255.0f) : weight;
+      const int32_t u = ScaledWeight(scaled);
+      for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 40; ++x) {
+          const uint32_t d = before[static_cast<size_t>(y) * 40 + x];
+          const bool inside = x >= left && x < left + width && y >= 1 && y < 3 && u > 0;
+          uint32_t expected = d;
+          if (inside) {
+            expected = BlendOperation(mode) == 0 && pixel_blend::IsQuarterStep(u)
+                           ? pixel_blend::QuarterFillWord(d, colour, u)
+                           : pixel_blend::FillPixel(d, colour, u, mode);
+          }
+          ASSERT_EQ(Pixel(bitmap, x, y), expected)
+              << "mode " << mode << " width " << width << " at " << x << "," << y;
+        }
+      }
+    }
+  }
 }
 
 TEST(FillModes, AddClampsAndDodgeSaturates) {
