@@ -79,22 +79,6 @@ void HalfRow(uint32_t* dest, const uint32_t* src, int32_t count, int32_t, int32_
   for (int32_t i = 0; i < count; ++i) dest[i] = pixel_blend::HalfWord(dest[i], src[i]);
 }
 
-// Source alpha over the destination for one pixel, the same arithmetic as pixel_blend::Over
-// with the truncating division written as a shift with a sign correction.
-inline uint32_t SourceAlphaPixel(uint32_t d, uint32_t s, int32_t u) {
-  const int32_t alpha = static_cast<int32_t>(s >> 24);
-  if (alpha == 0) return d;
-  const int32_t m = 256 - (((alpha + 1) * u) >> 8);
-  uint32_t blended = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int32_t sc = static_cast<int32_t>(s >> shift & 0xFF);
-    const int32_t dc = static_cast<int32_t>(d >> shift & 0xFF);
-    const int32_t product = (dc - sc) * m;
-    blended |= static_cast<uint32_t>(sc + ((product + ((product >> 31) & 0xFF)) >> 8)) << shift;
-  }
-  return blended;
-}
-
 #if defined(__SSE2__)
 // Two pixels in 16-bit lanes. (d − s) × m ÷ 256 truncated toward zero is computed as
 // ((d −sat s) × m >> 8) − ((s −sat d) × m >> 8): each product is at most 255 × 256, so it fits an
@@ -113,26 +97,46 @@ inline __m128i SourceAlphaFactor(__m128i s16, __m128i uTwice) {
   return _mm_sub_epi16(_mm_set1_epi16(256), _mm_mulhi_epu16(alphaPlusOne, uTwice));
 }
 
-// Four pixels (or fewer in the low lanes) of source alpha over d; transparent sources keep d.
-inline __m128i SourceAlphaFour(__m128i d, __m128i s, __m128i uTwice) {
+// Four pixels (or fewer in the low lanes) over d with the factors of pixels 0–1 in mLo and 2–3 in
+// mHi.
+inline __m128i BlendFour(__m128i d, __m128i s, __m128i mLo, __m128i mHi) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i sLo = _mm_unpacklo_epi8(s, zero);
-  const __m128i sHi = _mm_unpackhi_epi8(s, zero);
-  const __m128i lo = BlendHalf(_mm_unpacklo_epi8(d, zero), sLo, SourceAlphaFactor(sLo, uTwice));
-  const __m128i hi = BlendHalf(_mm_unpackhi_epi8(d, zero), sHi, SourceAlphaFactor(sHi, uTwice));
-  const __m128i blended = _mm_packus_epi16(lo, hi);
+  const __m128i lo = BlendHalf(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero), mLo);
+  const __m128i hi = BlendHalf(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero), mHi);
+  return _mm_packus_epi16(lo, hi);
+}
+
+// Four pixels of source alpha over d, each with its own factor; where transparent is set (all
+// bits of a pixel's lane) d is kept.
+inline __m128i SourceAlphaFour(__m128i d, __m128i s, __m128i uTwice, __m128i transparent) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i mLo = SourceAlphaFactor(_mm_unpacklo_epi8(s, zero), uTwice);
+  const __m128i mHi = SourceAlphaFactor(_mm_unpackhi_epi8(s, zero), uTwice);
+  const __m128i blended = BlendFour(d, s, mLo, mHi);
+  return _mm_or_si128(_mm_and_si128(transparent, d), _mm_andnot_si128(transparent, blended));
+}
+
+// One or two pixels in the low lanes, as in SourceAlphaFour; only the low eight bytes are meant.
+inline __m128i SourceAlphaTwo(__m128i d, __m128i s, __m128i uTwice) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s16 = _mm_unpacklo_epi8(s, zero);
+  const __m128i blended16 =
+      BlendHalf(_mm_unpacklo_epi8(d, zero), s16, SourceAlphaFactor(s16, uTwice));
+  const __m128i blended = _mm_packus_epi16(blended16, blended16);
   const __m128i alphaMask = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
   const __m128i transparent = _mm_cmpeq_epi32(_mm_and_si128(s, alphaMask), zero);
   return _mm_or_si128(_mm_and_si128(transparent, d), _mm_andnot_si128(transparent, blended));
 }
 
-// Source alpha over the destination, four pixels at a time; wholly transparent groups are
-// skipped, and at full weight wholly opaque ones copied. The last one to three pixels go through
-// the same arithmetic in 64- and 32-bit loads, so no pixel is read after it was written.
+// Source alpha over the destination, four pixels at a time. Wholly transparent groups are
+// skipped; wholly opaque ones share the factor 256 − u, which at full weight is a plain copy. The
+// last one to three pixels go through the same arithmetic in 64- and 32-bit loads, so no pixel is
+// read after it was written.
 template <bool kFullWeight>
 void SourceAlphaArea(uint32_t* dest, ptrdiff_t destStep, const uint32_t* src, ptrdiff_t srcStep,
                      int32_t cols, int32_t rows, int32_t u, int32_t) {
   const __m128i uTwice = _mm_set1_epi16(static_cast<int16_t>(2 * u));
+  const __m128i opaqueFactor = _mm_set1_epi16(static_cast<int16_t>(256 - u));
   const __m128i alphaMask = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
   const __m128i zero = _mm_setzero_si128();
   const int32_t whole = cols & ~3;
@@ -140,29 +144,47 @@ void SourceAlphaArea(uint32_t* dest, ptrdiff_t destStep, const uint32_t* src, pt
     for (int32_t i = 0; i < whole; i += 4) {
       const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
       const __m128i alphaBits = _mm_and_si128(s, alphaMask);
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, zero)) == 0xFFFF) continue;
+      const __m128i transparent = _mm_cmpeq_epi32(alphaBits, zero);
+      if (_mm_movemask_epi8(transparent) == 0xFFFF) continue;
       auto* out = reinterpret_cast<__m128i*>(dest + i);
-      if (kFullWeight && _mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, alphaMask)) == 0xFFFF) {
-        _mm_storeu_si128(out, s);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, alphaMask)) == 0xFFFF) {
+        _mm_storeu_si128(
+            out, kFullWeight ? s : BlendFour(_mm_loadu_si128(out), s, opaqueFactor, opaqueFactor));
         continue;
       }
-      _mm_storeu_si128(out, SourceAlphaFour(_mm_loadu_si128(out), s, uTwice));
+      _mm_storeu_si128(out, SourceAlphaFour(_mm_loadu_si128(out), s, uTwice, transparent));
     }
     int32_t i = whole;
     if ((cols & 2) != 0) {
       const __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
       auto* out = reinterpret_cast<__m128i*>(dest + i);
-      _mm_storel_epi64(out, SourceAlphaFour(_mm_loadl_epi64(out), s, uTwice));
+      _mm_storel_epi64(out, SourceAlphaTwo(_mm_loadl_epi64(out), s, uTwice));
       i += 2;
     }
     if ((cols & 1) != 0) {
       const __m128i s = _mm_cvtsi32_si128(static_cast<int32_t>(src[i]));
       const __m128i d = _mm_cvtsi32_si128(static_cast<int32_t>(dest[i]));
-      dest[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(SourceAlphaFour(d, s, uTwice)));
+      dest[i] = static_cast<uint32_t>(_mm_cvtsi128_si32(SourceAlphaTwo(d, s, uTwice)));
     }
   }
 }
 #else
+// Source alpha over the destination for one pixel, the same arithmetic as pixel_blend::Over
+// with the truncating division written as a shift with a sign correction.
+inline uint32_t SourceAlphaPixel(uint32_t d, uint32_t s, int32_t u) {
+  const int32_t alpha = static_cast<int32_t>(s >> 24);
+  if (alpha == 0) return d;
+  const int32_t m = 256 - (((alpha + 1) * u) >> 8);
+  uint32_t blended = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int32_t sc = static_cast<int32_t>(s >> shift & 0xFF);
+    const int32_t dc = static_cast<int32_t>(d >> shift & 0xFF);
+    const int32_t product = (dc - sc) * m;
+    blended |= static_cast<uint32_t>(sc + ((product + ((product >> 31) & 0xFF)) >> 8)) << shift;
+  }
+  return blended;
+}
+
 void SourceAlphaRow(uint32_t* dest, const uint32_t* src, int32_t count, int32_t u, int32_t) {
   for (int32_t i = 0; i < count; ++i) dest[i] = SourceAlphaPixel(dest[i], src[i], u);
 }
@@ -228,13 +250,9 @@ uint32_t AddedChannels(uint32_t colour, int32_t u) {
 // blit's exact 16-bit arithmetic serves it unchanged.
 void FillBlendArea(uint32_t* dest, ptrdiff_t step, uint32_t colour, int32_t cols, int32_t rows,
                    int32_t u, int32_t) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int32_t>(colour)), zero);
+  const __m128i c = _mm_set1_epi32(static_cast<int32_t>(colour));
   const __m128i m16 = _mm_set1_epi16(static_cast<int16_t>(256 - u));
-  const auto blend = [&](__m128i d) {
-    return _mm_packus_epi16(BlendHalf(_mm_unpacklo_epi8(d, zero), c16, m16),
-                            BlendHalf(_mm_unpackhi_epi8(d, zero), c16, m16));
-  };
+  const auto blend = [&](__m128i d) { return BlendFour(d, c, m16, m16); };
   const int32_t whole = cols & ~3;
   for (int32_t r = 0; r < rows; ++r, dest += step) {
     for (int32_t i = 0; i < whole; i += 4) {
