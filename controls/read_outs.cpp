@@ -42,6 +42,16 @@ IParameter* ParameterOf(IEffectBase* owner, const IControl* followed) {
   return owner->GetParameter(followed->ParameterIndex());
 }
 
+// A read-out owned by its own text control, so it lives exactly as long as the editor's controls.
+template <class ReadOut, class Followed>
+ReadOut* AttachOwned(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
+                     const ITextStyle& style, Followed* followed) {
+  auto readOut = std::make_unique<ReadOut>(owner, graphics, bounds, style, followed);
+  ReadOut* result = readOut.get();
+  result->TextControl()->KeepObserver(std::move(readOut));
+  return result;
+}
+
 }  // namespace
 
 ValueReadOut::ValueReadOut(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
@@ -54,10 +64,7 @@ ValueReadOut::ValueReadOut(IEffectBase* owner, IGraphicsCore& graphics, const IB
 ValueReadOut* ValueReadOut::Attach(IEffectBase* owner, IGraphicsCore& graphics,
                                    const IBounds& bounds, const ITextStyle& style,
                                    IControl* followed) {
-  auto readOut = std::make_unique<ValueReadOut>(owner, graphics, bounds, style, followed);
-  ValueReadOut* result = readOut.get();
-  result->textControl_->KeepObserver(std::move(readOut));
-  return result;
+  return AttachOwned<ValueReadOut>(owner, graphics, bounds, style, followed);
 }
 
 void ValueReadOut::Update() {
@@ -77,10 +84,7 @@ NoteNameReadOut::NoteNameReadOut(IEffectBase* owner, IGraphicsCore& graphics, co
 NoteNameReadOut* NoteNameReadOut::Attach(IEffectBase* owner, IGraphicsCore& graphics,
                                          const IBounds& bounds, const ITextStyle& style,
                                          ITextControl* followed) {
-  auto readOut = std::make_unique<NoteNameReadOut>(owner, graphics, bounds, style, followed);
-  NoteNameReadOut* result = readOut.get();
-  result->textControl_->KeepObserver(std::move(readOut));
-  return result;
+  return AttachOwned<NoteNameReadOut>(owner, graphics, bounds, style, followed);
 }
 
 const char* NoteNameReadOut::NoteNameFor(int note) noexcept {
