@@ -9,13 +9,6 @@
 #include "plug/vst_effect.h"
 #include "plug/vst_entry.h"
 
-#if !BENCH_REAL_INSTRUMENT
-#include "tests/vst/test_plugin.h"
-IVstEffect* CreateEffectInstance(vst2::HostCallback hostCallback) {
-  return new TestPlugin(hostCallback);
-}
-#endif
-
 namespace {
 
 constexpr double kSampleRate = 44100.0;
@@ -99,7 +92,6 @@ void BM_FloatCopy(benchmark::State& state) {
 }
 BENCHMARK(BM_FloatCopy)->Arg(32)->Arg(512)->Arg(4096);
 
-#ifdef BENCH_MODULE_PATH
 // VSTPluginMain of the built module up to the end of effOpen.
 void BM_InstanceCreation(benchmark::State& state) {
   void* module = dlopen(BENCH_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
@@ -118,6 +110,5 @@ void BM_InstanceCreation(benchmark::State& state) {
   dlclose(module);
 }
 BENCHMARK(BM_InstanceCreation);
-#endif
 
 }  // namespace

@@ -9,13 +9,6 @@
 #include "plug/vst_effect.h"
 #include "plug/vst_entry.h"
 
-#if !FUZZ_REAL_INSTRUMENT
-#include "tests/vst/test_plugin.h"
-IVstEffect* CreateEffectInstance(vst2::HostCallback hostCallback) {
-  return new TestPlugin(hostCallback);
-}
-#endif
-
 namespace {
 
 constexpr int kMaxFrames = 4096;
