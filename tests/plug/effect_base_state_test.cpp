@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "tests/graphics/probe_control.h"
+#include "tests/graphics/recording_graphics.h"
 #include "tests/plug/recording_effect.h"
 
 namespace {
@@ -182,10 +184,27 @@ TEST_F(StateTest, HostNamesOfAnyLengthAreCutTo255Characters) {
 }
 
 TEST_F(StateTest, AppliedPresetsRefreshTheEditorOnlyWhenTheyLoad) {
-  SelectProgram(1);
+  auto* graphics = new RecordingGraphics(&effect);
+  auto* control = new ProbeControl(&effect, IBounds{0, 0, 10, 10}, 2);
+  graphics->AttachControl(control);
+  effect.AttachEditor(graphics);
+  SelectProgram(1);  // slot 1 holds 2.5 for parameter 2, normalized 0.5125
+  effect.GetParameter(2)->SetValueClamped(50.0);
+  effect.RefreshEditorValues();
+  ASSERT_DOUBLE_EQ(control->Value(), 0.75);
+  // From here on values change behind the editor's back: only a refresh shows them.
+  effect.GetParameter(2)->SetValueClamped(-50.0);
+
   effect.GetPreset(4)->initialised = true;  // initialised but holding no values
   EXPECT_FALSE(effect.ApplyPreset(4));
   EXPECT_EQ(effect.CurrentPreset(), 1);
+  EXPECT_DOUBLE_EQ(control->Value(), 0.75) << "a preset that did not load refreshes nothing";
+
+  ASSERT_TRUE(effect.ApplyPreset(1));
+  EXPECT_DOUBLE_EQ(control->Value(), 0.5125);
+  effect.GetParameter(2)->SetValueClamped(50.0);
+  ASSERT_TRUE(effect.ApplyPreset(5)) << "an unused slot takes over the current values";
+  EXPECT_DOUBLE_EQ(control->Value(), 0.75);
 }
 
 TEST_F(StateTest, DefaultPresetsFillTheFirstUnusedSlotsUntilNoneAreLeft) {

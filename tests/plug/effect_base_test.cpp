@@ -56,6 +56,14 @@ TEST(EffectBaseConstruction, ParametersAndPresetsExistFromTheStart) {
   EXPECT_EQ(effect.GetBlockSize(), 0);
   EXPECT_EQ(effect.GetHostType(), -1);
   EXPECT_EQ(effect.UniqueId(), 0x746E7461);
+  ASSERT_EQ(effect.PresetCount(), 6);
+  EXPECT_EQ(effect.CurrentPreset(), 0);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(effect.GetPresetName(i), "- " + std::to_string(i + 1) + " -");
+    EXPECT_FALSE(effect.GetPreset(i)->initialised) << i;
+    EXPECT_EQ(effect.GetPreset(i)->chunk.Size(), 0) << "slot " << i << " holds no values yet";
+  }
+  EXPECT_EQ(effect.GetPreset(6), nullptr);
 }
 
 TEST(EffectBaseConstruction, LongNamesAreCutTo127Characters) {
@@ -75,6 +83,23 @@ TEST(EffectBaseHost, ProductTextsAreMatchedWithoutRegardToCase) {
   EXPECT_EQ(effect.GetHostType(), 0);
   effect.SetHost(nullptr, 0);
   EXPECT_EQ(effect.GetHostType(), 0);
+}
+
+TEST(EffectBaseHost, EveryKeyOfTheTableGivesItsOwnNumber) {
+  // The host set-up branches on 5, 9, 15, 17, 18 and 20, so every number counts.
+  const struct {
+    const char* product;
+    int type;
+  } table[] = {{"Cubase", 3},     {"Reaper", 1}, {"Nuendo", 4},     {"Cakewalk", 5},
+               {"Samplitude", 8}, {"Fruity", 7}, {"Live", 9},       {"Melodyne", 12},
+               {"VstManLib", 13}, {"AULab", 14}, {"Forte", 15},     {"Chainer", 16},
+               {"Audition", 17},  {"Orion", 18}, {"SAWStudio", 20}, {"Logic", 21},
+               {"Digital", 22}};
+  RecordingEffect effect;
+  for (const auto& entry : table) {
+    effect.SetHost((std::string("My ") + entry.product + " 2").c_str(), 0);
+    EXPECT_EQ(effect.GetHostType(), entry.type) << entry.product;
+  }
 }
 
 TEST(EffectBaseHost, TheFirstKeyInTableOrderWins) {

@@ -76,6 +76,23 @@ TEST(HeapBufferShrink, ShrinkingKeepsTheBlockUnlessFarBelowIt) {
   EXPECT_EQ(large.Size(), 100);
 }
 
+TEST(HeapBufferShrink, OnlyASizeBelowTheCurrentOneAndHalfTheBlockShrinks) {
+  HeapBuffer growing(4096);
+  growing.Resize(100000, false);
+  growing.Resize(100, false);
+  growing.Resize(200, true);
+  EXPECT_EQ(growing.Allocated(), 147360) << "200 is above the size in use";
+
+  // Granularity 32: 800 lies below the size and below 1500 - 4 * 32, but not below 1500 / 2.
+  HeapBuffer small(32);
+  small.Resize(1000, false);
+  ASSERT_EQ(small.Allocated(), 1500);
+  small.Resize(800, true);
+  EXPECT_EQ(small.Allocated(), 1500);
+  small.Resize(700, true);
+  EXPECT_EQ(small.Allocated(), 1050) << "700 + 350";
+}
+
 TEST(HeapBufferShrink, WithoutAllowShrinkMemoryIsNeverGivenBack) {
   HeapBuffer buffer(4096);
   buffer.Resize(100000, false);

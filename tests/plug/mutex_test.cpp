@@ -31,9 +31,11 @@ TEST(MutexLocking, TheHoldingThreadMayLockAgainAndMustUnlockAsOften) {
 }
 
 TEST(MutexLocking, AScopedLockOnNoMutexDoesNothing) {
-  ScopedLock nothing(nullptr);
-  IMutex mutex;
-  EXPECT_TRUE(OtherThreadCanLock(mutex));
+  IMutex held;
+  ScopedLock outer(&held);
+  // Without its null checks the guard would lock and unlock through a null pointer here.
+  { ScopedLock nothing(nullptr); }
+  EXPECT_FALSE(OtherThreadCanLock(held)) << "a null guard must not touch another lock";
 }
 
 }  // namespace
