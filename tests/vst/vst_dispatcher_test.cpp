@@ -164,11 +164,23 @@ TEST(DispatcherFrame, CloseDestroysThePlugIn) {
 
 // ---- Open, rate, block size, activation ------------------------------------------------------
 
-TEST_F(Dispatcher, OpenRunsTheHostSetupOnceButNotifiesEveryParameterEachTime) {
-  host.product = "Test Host";
-  Dispatch(vst2::effOpen);
-  Dispatch(vst2::effOpen);
-  EXPECT_EQ(host.Count(vst2::audioMasterGetProductString), 1);
+TEST(DispatcherOpen, RunsTheHostSetupOnceButNotifiesEveryParameterEachTime) {
+  RecordingHost host;
+  host.product = "Adobe Audition";  // type 17: inputs from the third on are cut at set-up
+  TestPluginOptions options;
+  options.channelIO = "4-4";
+  TestPlugin plugin(RecordingHost::Callback, options);
+  vst2::AEffect* effect = plugin.Effect();
+  effect->dispatcher(effect, vst2::effOpen, 0, 0, nullptr, 0.0f);
+  ASSERT_FALSE(plugin.GetInputChannel(2)->connected);
+  vst2::VstSpeakerArrangement four{};
+  four.numChannels = 4;
+  effect->dispatcher(effect, vst2::effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&four),
+                     nullptr, 0.0f);
+  ASSERT_TRUE(plugin.GetInputChannel(3)->connected);
+  effect->dispatcher(effect, vst2::effOpen, 0, 0, nullptr, 0.0f);
+  EXPECT_TRUE(plugin.GetInputChannel(2)->connected) << "the set-up ran again";
+  EXPECT_TRUE(plugin.GetInputChannel(3)->connected);
   for (int count : plugin.changes) EXPECT_EQ(count, 2);
 }
 

@@ -147,11 +147,17 @@ TEST(HostSpecificSetup, DisconnectsInputsBeyondTheSecondInHostsThatExpectStereo)
   RecordingHost host;
   host.product = "Adobe Audition";
   auto plugin = Make("4-4");
+  // Outputs are connected from construction: cut them first, so that the set-up must connect.
+  vst2::VstSpeakerArrangement two{};
+  two.numChannels = 2;
+  Dispatch(plugin->Effect(), vst2::effSetSpeakerArrangement, 0, 0, &two);
+  ASSERT_FALSE(plugin->GetOutputChannel(2)->connected);
   Dispatch(plugin->Effect(), vst2::effOpen);
   EXPECT_EQ(plugin->GetHostType(), 17);
   EXPECT_TRUE(plugin->GetInputChannel(1)->connected);
   EXPECT_FALSE(plugin->GetInputChannel(2)->connected);
   EXPECT_FALSE(plugin->GetInputChannel(3)->connected);
+  EXPECT_TRUE(plugin->GetOutputChannel(2)->connected);
   EXPECT_TRUE(plugin->GetOutputChannel(3)->connected);
 }
 

@@ -1,6 +1,7 @@
 // The library exports, loaded from a module built with the adapter's entry file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -57,16 +58,22 @@ TEST_F(Entry, CreatesSeparatePlugInsFromManyThreadsAtOnce) {
   vst2::EntryProc entry = module.Entry("VSTPluginMain");
   ASSERT_NE(entry, nullptr);
   host.recording = false;
+  host.capabilities.push_back("testSerialIds");
   constexpr int kThreads = 8;
   std::vector<vst2::AEffect*> effects(kThreads, nullptr);
   std::vector<std::thread> threads;
   for (int i = 0; i < kThreads; ++i)
     threads.emplace_back([&effects, entry, i] { effects[i] = entry(RecordingHost::Callback); });
   for (std::thread& t : threads) t.join();
+  std::vector<int32_t> serials;
   for (int i = 0; i < kThreads; ++i) {
     ASSERT_NE(effects[i], nullptr);
     for (int j = 0; j < i; ++j) EXPECT_NE(effects[i], effects[j]);
     EXPECT_EQ(effects[i]->numParams, 4);
+    serials.push_back(effects[i]->uniqueID);
   }
+  std::sort(serials.begin(), serials.end());
+  for (int i = 0; i < kThreads; ++i)
+    EXPECT_EQ(serials[i], i + 1) << "creations overlapped and shared a number";
   for (vst2::AEffect* effect : effects) Close(effect);
 }
