@@ -178,9 +178,7 @@ void Tintinna::RefreshTransposeButtons() {
   if (transposeDownButton_) transposeDownButton_->SetGreyed(std::find(first, last, 0) != last);
 }
 
-bool Tintinna::NudgeToneSelector(int chime, int steps) {
-  if (chime < 1 || chime > kMaxChimes || !toneSelectors_[chime]) return false;
+void Tintinna::NudgeToneSelector(int chime, int steps) {
   IControl* selector = toneSelectors_[chime];
   selector->SetValueFromUser(selector->Value() + steps / 127.0);
-  return true;
 }

@@ -2,7 +2,6 @@
 #include "instrument/tintinna.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <new>
 
@@ -75,11 +74,9 @@ void Tintinna::ParameterChanged(int index) {
   ScopedLock lock(&Lock());
   const IParameter* parameter = GetParameter(index);
   if (!parameter) return;
-  double v = parameter->Value();
-  // Out-of-range values (a host may hand in normalized values below 0) would index past the
-  // note table or send invalid MIDI; a non-finite one would poison the engine.
-  if (!std::isfinite(v)) return;
-  v = std::clamp(v, parameter->Minimum(), parameter->Maximum());
+  // The parameter keeps its value finite and within its range whatever the host sends, so the
+  // note table and the MIDI bytes can take it as it is.
+  const double v = parameter->Value();
   const int whole = static_cast<int>(v);
 
   switch (index) {
@@ -178,12 +175,7 @@ void Tintinna::Transpose(int step) {
   if (std::find(notes + 1, notes + kMaxChimes + 1, end) != notes + kMaxChimes + 1) return;
   for (int chime = 1; chime <= kMaxChimes; ++chime) {
     settings_.notes[chime] += step;
-    if (NudgeToneSelector(chime, step)) continue;
-    // No editor: the same path a selector takes, so the host hears of it and the note follows
-    // the parameter.
-    const int index = kTone1 + chime - 1;
-    const double normalized = GetParameter(index)->Normalized() + step / 127.0;
-    SetParameterFromGUI(index, std::clamp(normalized, 0.0, 1.0));
+    NudgeToneSelector(chime, step);
   }
 }
 

@@ -80,13 +80,13 @@ class Tintinna : public IVstEffect {
   void SendControllerOutputs(int meter);
   void SetLamp(int chime, double normalized);
 
-  // Editor reactions: they touch editor controls and so live with the editor layout; without an
-  // editor they do nothing. [locked]
+  // Editor reactions: they touch editor controls and so live with the editor layout. [locked]
   void BuildEditor();
   void RefreshToneControls();
   void RefreshTransposeButtons();
-  // Moves chime's tone selector by steps through the user-value path; false when there is none.
-  bool NudgeToneSelector(int chime, int steps);
+  // Moves chime's (1-8) tone selector by steps through the user-value path, so that the host
+  // hears of it and the note follows the parameter. The selectors exist from construction on.
+  void NudgeToneSelector(int chime, int steps);
 
   ChimeSettings settings_;
   WindState wind_;

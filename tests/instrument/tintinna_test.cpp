@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
-#include <limits>
 #include <string>
 
 #include "tests/instrument/chime_host.h"
@@ -277,67 +275,6 @@ TEST(TintinnaTransposition, DoesNothingWhenTheButtonIsReleased) {
   host.SetParameter(Tintinna::kTransposeDown, 0.0f);
   EXPECT_EQ(host.Plugin().Settings().notes[1], 48);
   EXPECT_EQ(host.Plugin().Settings().notes[8], 60);
-}
-
-// ---- Values the engine must never see -------------------------------------------------------
-
-TEST(TintinnaSettings, IgnoreAParameterThatHoldsNaN) {
-  ChimeHost host;
-  host.Open();
-  Tintinna& plugin = host.Plugin();
-  host.SetParameter(Tintinna::kWindSpeed, 0.5f);
-  const ChimeSettings before = plugin.Settings();
-  for (int index = 0; index < 23; ++index) {
-    plugin.GetParameter(index)->SetFromNormalized(std::numeric_limits<double>::quiet_NaN());
-    plugin.ParameterChanged(index);
-  }
-  const ChimeSettings& after = plugin.Settings();
-  EXPECT_EQ(after.meanWind, before.meanWind);
-  EXPECT_EQ(after.windVariation, before.windVariation);
-  EXPECT_EQ(after.sensitivity, before.sensitivity);
-  EXPECT_EQ(after.clapSize, before.clapSize);
-  EXPECT_EQ(after.noteSeconds, before.noteSeconds);
-  EXPECT_EQ(after.toneCount, before.toneCount);
-  for (int chime = 1; chime <= 8; ++chime) EXPECT_EQ(after.notes[chime], before.notes[chime]);
-  EXPECT_EQ(after.noteChannel, before.noteChannel);
-}
-
-TEST(TintinnaSettings, StayFiniteAndInRangeForInfiniteHostValues) {
-  ChimeHost host;
-  host.Open();
-  for (int index = 0; index < 23; ++index) {
-    host.SetParameter(index, std::numeric_limits<float>::infinity());
-    host.SetParameter(index, -std::numeric_limits<float>::infinity());
-  }
-  const ChimeSettings& s = host.Plugin().Settings();
-  EXPECT_TRUE(std::isfinite(s.meanWind));
-  EXPECT_TRUE(std::isfinite(s.windVariation));
-  EXPECT_TRUE(std::isfinite(s.noteSeconds));
-  EXPECT_TRUE(std::isfinite(s.clapSize));
-  EXPECT_TRUE(std::isfinite(s.sensitivity));
-  EXPECT_GE(s.toneCount, 1);
-  EXPECT_LE(s.toneCount, 8);
-  for (int chime = 1; chime <= 8; ++chime) {
-    EXPECT_GE(s.notes[chime], 0);
-    EXPECT_LE(s.notes[chime], 127);
-  }
-  EXPECT_GE(s.noteChannel, 0);
-  EXPECT_LE(s.noteChannel, 15);
-}
-
-TEST(TintinnaSettings, KeepValuesBelowTheRangeInsideIt) {
-  ChimeHost host;
-  host.Open();
-  Tintinna& plugin = host.Plugin();
-  // A careless host's negative normalized value lands below the minimum.
-  host.SetParameter(Tintinna::kToneCount, -1.0f);
-  host.SetParameter(Tintinna::kNoteChannel, -3.0f);
-  host.SetParameter(Tintinna::kTone1, -1.0f);
-  host.SetParameter(Tintinna::kDuration, -5.0f);
-  EXPECT_EQ(plugin.Settings().toneCount, 1);
-  EXPECT_EQ(plugin.Settings().noteChannel, 0);
-  EXPECT_EQ(plugin.Settings().notes[1], 0);
-  EXPECT_GE(plugin.Settings().noteSeconds, 0.1);
 }
 
 }  // namespace

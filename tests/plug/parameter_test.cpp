@@ -100,13 +100,25 @@ TEST(ParameterConversion, OneAndAboveGiveExactlyTheMaximum) {
   EXPECT_EQ(parameter.Value(), 0.7);
 }
 
-TEST(ParameterConversion, ValuesBelowZeroOrNotANumberNeverLeaveTheRange) {
+// The instrument reads values as they are, so this layer alone keeps host values usable.
+TEST(ParameterConversion, HostValuesOutsideZeroToOneOrNotANumberNeverLeaveTheRange) {
   IParameter parameter;
   parameter.DefineInteger("Chimes", 4, 1, 8, "");
+  parameter.SetFromNormalized(0.5);
+  ASSERT_EQ(parameter.Value(), 5.0);
+  parameter.SetFromNormalized(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(parameter.Value(), 5.0) << "NaN keeps the value";
   parameter.SetFromNormalized(-0.5);
   EXPECT_EQ(parameter.Value(), 1.0);
-  parameter.SetFromNormalized(std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(parameter.Value(), 1.0) << "NaN keeps the value";
+  parameter.SetFromNormalized(-std::numeric_limits<double>::infinity());
+  EXPECT_EQ(parameter.Value(), 1.0);
+  parameter.SetFromNormalized(std::numeric_limits<double>::infinity());
+  EXPECT_EQ(parameter.Value(), 8.0);
+
+  IParameter duration;
+  duration.DefineContinuous("Duration", 0.1, 0.1, 10.0, 0.1, "sec");
+  duration.SetFromNormalized(-5.0);
+  EXPECT_EQ(duration.Value(), 0.1);
 }
 
 TEST(ParameterConversion, NormalizingClampsToTheRange) {
