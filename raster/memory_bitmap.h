@@ -17,7 +17,8 @@ class MemoryBitmap : public RasterBitmap {
   uint32_t* GetBits() override;
   int32_t GetWidth() const override { return width_; }
   int32_t GetHeight() const override { return height_; }
-  int32_t GetRowSpan() const override { return SpanFor(width_); }
+  // A width that Resize kept always has a span that fits 32 bits.
+  int32_t GetRowSpan() const override { return static_cast<int32_t>(SpanFor(width_)); }
   // Negative sizes count as 0. Pixels are neither cleared nor moved when the span changes.
   // On allocation failure the bitmap is left empty (0 × 0, no bits).
   bool Resize(int32_t width, int32_t height) override;
@@ -26,7 +27,10 @@ class MemoryBitmap : public RasterBitmap {
   int32_t GetCapacity() const { return capacity_; }
 
  private:
-  int32_t SpanFor(int32_t width) const { return (width + alignMask_) & ~alignMask_; }
+  // In 64 bits: rounding a width near INT32_MAX up to the alignment would overflow.
+  int64_t SpanFor(int32_t width) const {
+    return (int64_t{width} + alignMask_) & ~int64_t{alignMask_};
+  }
   void Release();
   bool Allocate(int64_t bytes);
 

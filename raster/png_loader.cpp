@@ -17,6 +17,9 @@ constexpr size_t kSignatureSize = 8;
 // Far above any skin image, low enough that a forged header cannot ask for gigabytes.
 constexpr png_uint_32 kMaxSide = 1u << 16;
 constexpr uint64_t kMaxPixels = uint64_t{1} << 25;
+// Deflate expands its input at most 1032-fold, so data shorter than the image's filtered rows
+// divided by this cannot hold the image.
+constexpr uint64_t kMaxInflateRatio = 1032;
 
 // Everything one decode owns. It lives outside the function that arms libpng's error return, so
 // that a long jump out of libpng skips no destructor and finds every field in memory.
@@ -104,6 +107,11 @@ bool DecodeRows(PngDecode& decode) {
   png_get_IHDR(decode.png, decode.info, &decode.width, &decode.height, &bitDepth, &colourType,
                nullptr, nullptr, nullptr);
   if (uint64_t{decode.width} * decode.height > kMaxPixels) return false;
+  // A forged header must not cost an image-sized allocation before its data runs out: the rows
+  // as stored (one filter byte each; interlacing only adds to them) must fit what is left.
+  const uint64_t storedBytes =
+      uint64_t{decode.height} * (uint64_t{png_get_rowbytes(decode.png, decode.info)} + 1);
+  if (storedBytes / kMaxInflateRatio > decode.left) return false;
 
   RequestArgbBytes(decode.png, decode.info, colourType, bitDepth);
   if (png_get_rowbytes(decode.png, decode.info) != size_t{decode.width} * 4) return false;

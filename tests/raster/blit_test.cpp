@@ -104,47 +104,61 @@ TEST(BlitModes, UnknownOperationLeavesTheDestination) {
 
 // --- Fast paths agree with the reference formula -------------------------------------------
 
-struct ModeAndWeight {
+// Each case worked by hand from the mode's formula, with partial weight and partial source alpha
+// together and every byte checked, alpha included. u = trunc(weight × 256); divisions truncate
+// toward zero.
+struct HandWorked {
   int32_t mode;
   float weight;
+  uint32_t dest;
+  uint32_t src;
+  uint32_t expected;
 };
 
-class BlitMatchesReference : public testing::TestWithParam<ModeAndWeight> {};
+class BlitMatchesHandWorkedValues : public testing::TestWithParam<HandWorked> {};
 
-TEST_P(BlitMatchesReference, OnEveryPixelOfOddSizedRows) {
-  const auto [mode, weight] = GetParam();
+TEST_P(BlitMatchesHandWorkedValues, OnEveryPixelOfOddSizedRows) {
+  const HandWorked c = GetParam();
   for (int32_t width : {1, 3, 7, 16, 33}) {
     MemoryBitmap dest(width, 5);
     MemoryBitmap src(width, 5);
-    FillWithPattern(dest, 17);
-    FillWithPattern(src, 91);
-    std::vector<uint32_t> expected;
+    FillSolid(dest, c.dest);
+    FillSolid(src, c.src);
+    Blit(&dest, &src, 0, 0, nullptr, c.weight, c.mode);
     for (int32_t y = 0; y < 5; ++y) {
       for (int32_t x = 0; x < width; ++x) {
-        const uint32_t d = Pixel(dest, x, y);
-        const uint32_t s = Pixel(src, x, y);
-        expected.push_back(weight == 0.5f && mode == kBlendCopy
-                               ? pixel_blend::HalfWord(d, s)
-                               : pixel_blend::BlitPixel(d, s, ScaledWeight(weight), mode));
-      }
-    }
-    Blit(&dest, &src, 0, 0, nullptr, weight, mode);
-    size_t i = 0;
-    for (int32_t y = 0; y < 5; ++y) {
-      for (int32_t x = 0; x < width; ++x, ++i) {
-        ASSERT_EQ(Pixel(dest, x, y), expected[i]) << "width " << width << " at " << x << "," << y;
+        ASSERT_EQ(Pixel(dest, x, y), c.expected) << "width " << width << " at " << x << "," << y;
       }
     }
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ModesAndWeights, BlitMatchesReference,
-    testing::Values(ModeAndWeight{kBlendCopy, 1.0f}, ModeAndWeight{kBlendCopy, 0.5f},
-                    ModeAndWeight{kBlendCopy, 0.3f}, ModeAndWeight{kBlendSourceAlpha, 1.0f},
-                    ModeAndWeight{kBlendSourceAlpha, 0.25f}, ModeAndWeight{kBlendSourceAlpha, 0.7f},
-                    ModeAndWeight{kBlendAdd, 1.0f}, ModeAndWeight{kBlendAdd, 0.4f},
-                    ModeAndWeight{kBlendDodge, 1.0f}, ModeAndWeight{kBlendDodge, 0.6f}));
+    ModesAndWeights, BlitMatchesHandWorkedValues,
+    testing::Values(
+        // Copy, u = 76: s + (d − s) × 180 ÷ 256 per byte. Alpha 32 + 96 × 180 ÷ 256 = 99; red
+        // 16 + 239 × 180 ÷ 256 = 184; green stays 64; blue 128 − 20160 ÷ 256 = 128 − 78 = 50.
+        HandWorked{kBlendCopy, 0.3f, 0x80FF4010, 0x20104080, 0x63B84032},
+        // Source alpha, u = 179, A = 128: m = 256 − 129 × 179 ÷ 256 = 256 − 90 = 166. Alpha
+        // 128 − 64 × 166 ÷ 256 = 128 − 41 = 87; red 255 − 165 = 90; green 32 + 10 = 42; blue
+        // 144 × 166 ÷ 256 = 93.
+        HandWorked{kBlendSourceAlpha, 0.7f, 0x40003090, 0x80FF2000, 0x575A2A5D},
+        // Source alpha, u = 64, A = 64: m = 256 − 65 × 64 ÷ 256 = 240. Alpha 64 + 191 × 240 ÷ 256
+        // = 243; red 255 − 239 = 16; blue 255 × 240 ÷ 256 = 239.
+        HandWorked{kBlendSourceAlpha, 0.25f, 0xFF0000FF, 0x40FF0000, 0xF31000EF},
+        // Source alpha at full weight, A = 128: m = 255 − 128 = 127. Alpha 128 − 64 × 127 ÷ 256
+        // = 97; red 255 − 126 = 129; blue 255 × 127 ÷ 256 = 126.
+        HandWorked{kBlendSourceAlpha, 1.0f, 0x400000FF, 0x80FF0000, 0x6181007E},
+        // Source alpha, u = 76, opaque source: m = 256 − 256 × 76 ÷ 256 = 180. Alpha
+        // 255 − 191 × 180 ÷ 256 = 121; red 32 + 156 = 188; green 64 − 45 = 19; blue 128 − 78 = 50.
+        HandWorked{kBlendSourceAlpha, 0.3f, 0x40FF0010, 0xFF204080, 0x79BC1332},
+        // Add, u = 102, A = 127: m = 128 × 102 ÷ 256 = 51. Alpha 16 + 127 × 51 ÷ 256 = 41; red
+        // 240 + 25 clamps to 255; green 16 + 50 = 66; blue 32 + 12 = 44.
+        HandWorked{kBlendAdd, 0.4f, 0x10F01020, 0x7F80FF40, 0x29FF422C},
+        // Dodge, u = 153, A = 192: h = 193 × 153 ÷ 256 = 115, t = 115 × s ÷ 256. Alpha t = 86:
+        // 128 × 256 ÷ 170 = 192; red t = 114: 64 × 256 ÷ 142 = 115; green t = 57: 96 × 256 ÷ 199
+        // = 123; blue t = 7: 128 × 256 ÷ 249 = 131.
+        HandWorked{kBlendDodge, 0.6f, 0x80406080, 0xC0FF8010, 0xC0737B83}));
 
 TEST(BlitFastPaths, PlainCopyEqualsTheReferenceAtFullWeight) {
   for (uint32_t i = 0; i < 2000; ++i) {
@@ -352,33 +366,21 @@ uint32_t FillOnePixel(uint32_t dest, uint32_t colour, float weight, int32_t mode
 }
 
 TEST(FillQuarterSteps, UseTheWholeWordShifts) {
-  const uint32_t colour = 0xFFC86432;
+  // Worked by hand per byte (alpha, red, green, blue) with colour 0x80FF4020 over 0x40102090,
+  // where the per-channel formula would give other values (red 196 instead of 194 at u = 192).
+  const uint32_t colour = 0x80FF4020;
   const uint32_t dest = 0x40102090;
-  for (int32_t u : {256, 192, 128, 64}) {
-    EXPECT_EQ(FillOnePixel(dest, colour, static_cast<float>(u) / 256.0f, kBlendCopy),
-              pixel_blend::QuarterFillWord(dest, colour, u))
-        << u;
-  }
+  // u = 192: c/2 + c/4 + d/4 = 64+32+16, 127+63+4, 32+16+8, 16+8+36.
+  EXPECT_EQ(FillOnePixel(dest, colour, 0.75f, kBlendCopy), 0x70C2383Cu);
+  // u = 128: c/2 + d/2 = 64+32, 127+8, 32+16, 16+72.
+  EXPECT_EQ(FillOnePixel(dest, colour, 0.5f, kBlendCopy), 0x60873058u);
+  // u = 64: c/4 + d/4 + d/2 = 32+16+32, 63+4+8, 16+8+16, 8+36+72.
+  EXPECT_EQ(FillOnePixel(dest, colour, 0.25f, kBlendCopy), 0x504B2874u);
+  // With the source-alpha flag, weight 0.5 × 128/255 lands on u = 64 too.
+  EXPECT_EQ(FillOnePixel(dest, colour, 0.5f, kBlendSourceAlpha), 0x504B2874u);
+  EXPECT_EQ(FillOnePixel(dest, colour, 1.0f, kBlendCopy), colour);
   // Worked by hand: 0x64/2 + 0x64/4 + 0x20/4 = 50 + 25 + 8 = 83.
   EXPECT_EQ(FillOnePixel(0xFF002000, 0xFF006400, 0.75f, kBlendCopy) >> 8 & 0xFF, 83u);
-  // Three quarters of the destination at u = 64: 0x80/4 + 0x80/2 + 0 = 96.
-  EXPECT_EQ(FillOnePixel(0xFF000080, 0xFF000000, 0.25f, kBlendCopy) & 0xFF, 96u);
-}
-
-TEST(FillQuarterSteps, StayWithinTwoStepsOfTheGeneralFormula) {
-  for (int32_t u : {192, 128, 64}) {
-    for (uint32_t i = 0; i < 500; ++i) {
-      const uint32_t dest = TestWord(i);
-      const uint32_t colour = TestWord(i + 999);
-      const uint32_t fast = pixel_blend::QuarterFillWord(dest, colour, u);
-      const uint32_t reference = pixel_blend::FillPixel(dest, colour, u, kBlendCopy);
-      for (int shift = 0; shift < 32; shift += 8) {
-        ASSERT_LE(
-            std::abs(pixel_blend::Channel(fast, shift) - pixel_blend::Channel(reference, shift)),
-            2);
-      }
-    }
-  }
 }
 
 TEST(FillWeights, OtherWeightsUseTheGeneralFormula) {

@@ -83,6 +83,13 @@ TEST(MemoryBitmapResize, SizesBeyondTheCapacityFieldLeaveTheBitmapEmpty) {
   EXPECT_EQ(bitmap.GetWidth(), 0);
   EXPECT_EQ(bitmap.GetHeight(), 0);
   EXPECT_EQ(bitmap.GetBits(), nullptr);
+  // Rounding the widest rows up to the alignment must not overflow (the sanitizers watch this).
+  for (int32_t width : {INT32_MAX, INT32_MAX - 2}) {
+    MemoryBitmap widest(width, 1, 4);
+    EXPECT_EQ(widest.GetWidth(), 0) << width;
+    EXPECT_EQ(widest.GetBits(), nullptr);
+    EXPECT_EQ(widest.GetRowSpan(), 0);
+  }
 }
 
 }  // namespace

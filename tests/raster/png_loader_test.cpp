@@ -280,14 +280,64 @@ TEST(PngFailure, ACorruptedByteInTheHeaderOrDataYieldsNull) {
   }
 }
 
-TEST(PngFailure, AForgedHugeImageIsRefusedBeforeAllocating) {
+// A target that records the sizes it is asked for and takes none of them.
+class SizeRecorder : public RasterBitmap {
+ public:
+  uint32_t* GetBits() override { return nullptr; }
+  int32_t GetWidth() const override { return 0; }
+  int32_t GetHeight() const override { return 0; }
+  int32_t GetRowSpan() const override { return 0; }
+  bool Resize(int32_t, int32_t) override {
+    ++resizes;
+    return true;
+  }
+  int resizes = 0;
+};
+
+// A 1 × 1 file whose header claims width × height, with a matching checksum, and padding bytes
+// after its end so that only the size limits can refuse it.
+std::vector<uint8_t> ForgedHeader(uint32_t width, uint32_t height, size_t padding) {
   auto file = EncodePng(Rgba8(1, 1));
-  // Width and height in the header become 30000 × 30000, with a matching checksum.
-  const std::array<uint8_t, 8> size = {0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30};
-  std::copy(size.begin(), size.end(), file.begin() + 16);
+  for (int i = 0; i < 4; ++i) {
+    file[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+    file[20 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
+  }
   const uint32_t crc = static_cast<uint32_t>(crc32(0, file.data() + 12, 17));
   for (int i = 0; i < 4; ++i) file[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
-  EXPECT_EQ(Decode(file), nullptr);
+  file.resize(file.size() + padding, 0);
+  return file;
+}
+
+TEST(PngFailure, AForgedHugeImageIsRefusedBeforeAllocating) {
+  // 6000 × 6000 is over the pixel limit but its 144 MB would fit a bitmap; 65 537 × 1 is over the
+  // side limit but few pixels. 200 000 padding bytes could hold either after inflation.
+  const std::array<std::array<uint32_t, 2>, 2> sizes = {{{6000, 6000}, {65537, 1}}};
+  for (const auto& [width, height] : sizes) {
+    const auto file = ForgedHeader(width, height, 200000);
+    SizeRecorder target;
+    EXPECT_EQ(LoadPngFromMemory(file.data(), file.size(), &target), nullptr);
+    EXPECT_EQ(target.resizes, 0) << width << " x " << height << " reached the bitmap";
+    EXPECT_EQ(Decode(file), nullptr);
+  }
+}
+
+TEST(PngFailure, AHeaderPromisingMoreThanTheDataCanHoldIsRefusedBeforeAllocating) {
+  // 4096 × 4096 is within every size limit, but its 64 MB of rows cannot come out of 100 bytes.
+  const auto file = ForgedHeader(4096, 4096, 0);
+  SizeRecorder target;
+  EXPECT_EQ(LoadPngFromMemory(file.data(), file.size(), &target), nullptr);
+  EXPECT_EQ(target.resizes, 0);
+
+  // An image that compresses as well as deflate allows still decodes.
+  TestPng blank;
+  blank.width = 512;
+  blank.height = 512;
+  blank.rows.assign(512, std::vector<uint8_t>(512 * 4, 0));
+  const auto compact = EncodePng(blank);
+  ASSERT_LT(compact.size(), 512u * 512u * 4u / 500u);
+  const auto bitmap = Decode(compact);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(GetPixel(bitmap.get(), 511, 511), 0u);
 }
 
 // --- Resources --------------------------------------------------------------------------------
