@@ -3,8 +3,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 #include <vector>
 
+#include "instrument/chime_random.h"
 #include "instrument/tintinna.h"
 #include "tests/instrument/chime_host.h"
 
@@ -442,6 +445,135 @@ TEST(WindEngineHostInput, AbsurdSampleRatesKeepTheEngineFinite) {
       for (const Event& e : host.events) EXPECT_GE(e.offset, 0) << rate;
     });
   }
+}
+
+// ---- The engine's numbers, worked by hand at 44.1 kHz -------------------------------------
+
+// The two draws after the next, from the generator's documented step, without taking them.
+std::pair<int, int> PeekTwoDraws() {
+  const uint32_t first = ChimeRandom::State() * 214013u + 2531011u;
+  const uint32_t second = first * 214013u + 2531011u;
+  return {static_cast<int>(first >> 16 & 0x7FFF), static_cast<int>(second >> 16 & 0x7FFF)};
+}
+
+void SteerNextTwoDraws(const std::function<bool(int, int)>& wanted) {
+  while (!wanted(PeekTwoDraws().first, PeekTwoDraws().second)) ChimeRandom::Draw();
+}
+
+// Processes up to and including the block in which the gust countdown runs out; its first draw
+// is countdownDraw and its second, the target's, satisfies target.
+void RunToGust(ChimeHost& host, int countdownDraw, const std::function<bool(int)>& target) {
+  while (host.Plugin().Wind().gustCountdown > 4096) host.Process(4096);
+  SteerNextTwoDraws([&](int a, int b) { return a == countdownDraw && target(b); });
+  host.Process(host.Plugin().Wind().gustCountdown);
+}
+
+TEST(WindEngineNumbers, GustsComeTwoToFourSecondsApartAndTargetsNeverFallBelowZero) {
+  OnFreshThread([] {
+    ChimeHost host(44100.0, 4096);
+    host.Open();
+    host.SetParameter(Tintinna::kWindSpeed, 0.0f);
+    host.SetParameter(Tintinna::kWindVariation, 1.0f);  // targets 0 ± 3.0
+    host.SetParameter(Tintinna::kClapSize, 0.0f);
+    const WindState& w = host.Plugin().Wind();
+    // Countdown trunc((2r − 1) × 44100) + 132300. Draw 0: −44100, two seconds; the target draw
+    // below one half puts the target below 0, where it stops.
+    RunToGust(host, 0, [](int draw) { return draw < 16000; });
+    EXPECT_EQ(w.gustCountdown, 88200);
+    EXPECT_EQ(w.targetWind, 0.0);
+    EXPECT_EQ(w.windSlope, 0.0);
+    // Draw 32767: r = 1, four seconds; a target draw from 32700 on gives (2r − 1) × 3.0 between
+    // 2.9877 and 3.0, reached in a straight line over the countdown.
+    RunToGust(host, 32767, [](int draw) { return draw >= 32700; });
+    EXPECT_EQ(w.gustCountdown, 176400);
+    EXPECT_GE(w.targetWind, 2.9877);
+    EXPECT_LE(w.targetWind, 3.0);
+    EXPECT_DOUBLE_EQ(w.windSlope, w.targetWind / 176400);
+    // Draws 16383 and 16384 lie 1/32767 either side of one half: ±1.35 samples, truncated
+    // toward zero.
+    RunToGust(host, 16383, [](int) { return true; });
+    EXPECT_EQ(w.gustCountdown, 132299);
+    RunToGust(host, 16384, [](int) { return true; });
+    EXPECT_EQ(w.gustCountdown, 132301);
+  });
+}
+
+TEST(WindEngineNumbers, IntervalsTakeWholeMillisecondsWithFortyTwiceAsWide) {
+  OnFreshThread([] {
+    ChimeHost host(44100.0, 4096);
+    host.Open();
+    host.SetParameter(Tintinna::kWindSpeed, 0.0f);  // p = 0: a non-zero strike draw never strikes
+    // 40 − trunc((2r − 1) × −20) with r = draw / 32767, worked per draw: 20 ms only at 0, 60 ms
+    // only at 32767, 40 ms from 15565 to 17202 (1638 draws), 39 and 41 ms 819 draws each.
+    const struct {
+      int draw;
+      int ms;
+    } cases[] = {{0, 20},     {1, 21},     {819, 21},   {820, 22},   {14745, 38},
+                 {14746, 39}, {15564, 39}, {15565, 40}, {17202, 40}, {17203, 41},
+                 {18021, 41}, {18022, 42}, {32766, 59}, {32767, 60}};
+    const WindState& w = host.Plugin().Wind();
+    for (const auto& c : cases) {
+      host.Process(w.strikeCountdown - 1);
+      ASSERT_GT(w.gustCountdown, 1) << "no gust may take the steered draws";
+      SteerNextTwoDraws(
+          [&c](int strike, int interval) { return strike != 0 && interval == c.draw; });
+      host.Process(1);  // the opportunity at the block end: a strike draw, then the interval
+      EXPECT_EQ(w.strikeCountdown, c.ms * 44) << "draw " << c.draw;
+    }
+    EXPECT_TRUE(host.NoteOns().empty());
+  });
+}
+
+TEST(WindEngineNumbers, ABlockDecayFollowsEveryChangeOfBlockLengthAndRate) {
+  OnFreshThread([] {
+    ChimeHost host(44100.0, 4096);
+    host.Open();
+    const WindState& w = host.Plugin().Wind();
+    // 0.9999 per 1/11025 s: 0.9999^(512 / 4) = 0.98728094, 0.9999^(64 / 4) = 0.99840120.
+    host.Process(512);
+    EXPECT_NEAR(w.blockDecay, 0.98728094, 1e-8);
+    EXPECT_NEAR(w.blockSeconds, 0.01160998, 1e-8);  // 512 / 44100
+    host.Process(64);
+    EXPECT_NEAR(w.blockDecay, 0.99840120, 1e-8);
+    EXPECT_NEAR(w.blockSeconds, 0.00145125, 1e-8);
+    host.Process(512);
+    EXPECT_NEAR(w.blockDecay, 0.98728094, 1e-8);
+    // At 48 kHz the same 512 samples are 0.9999^(512 × 11025 / 48000) = 0.98830830.
+    host.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    host.Process(512);
+    EXPECT_NEAR(w.blockDecay, 0.98830830, 1e-8);
+    EXPECT_NEAR(w.blockSeconds, 0.01066667, 1e-8);
+  });
+}
+
+// Runs a steady wind of 3.0 with the default sensitivity 99 until an opportunity meets an
+// energy within 0.02 of ln 99 ÷ 2 = 2.29756, where 99 × e^(−2E) = 1 and so p = 0.5 ± 0.01, and
+// gives that opportunity the strike draw draw. Returns whether it struck.
+bool StrikesAtHalfChance(int draw) {
+  ChimeHost host(44100.0, 4096);
+  host.Open();
+  host.SetParameter(Tintinna::kWindSpeed, 1.0f);
+  host.SetParameter(Tintinna::kWindVariation, 0.0f);
+  host.SetParameter(Tintinna::kClapSize, 0.0f);
+  EXPECT_EQ(host.Plugin().Settings().sensitivity, 99);
+  const WindState& w = host.Plugin().Wind();
+  for (int i = 0; i < 20000; ++i) {
+    if (w.strikeCountdown > 1) host.Process(w.strikeCountdown - 1);
+    if (std::abs(w.energy - 2.29756) < 0.02 && w.gustCountdown > 1) {
+      const size_t before = host.NoteOns().size();
+      SteerNextDraw([draw](int d) { return d == draw; });
+      host.Process(1);
+      return host.NoteOns().size() > before;
+    }
+    host.Process(1);
+  }
+  ADD_FAILURE() << "the energy never came near ln 99 / 2";
+  return false;
+}
+
+TEST(WindEngineNumbers, TheStrikeChanceIsOneHalfAtAnEnergyOfLn99Halved) {
+  OnFreshThread([] { EXPECT_TRUE(StrikesAtHalfChance(15400)) << "r = 0.470 strikes"; });
+  OnFreshThread([] { EXPECT_FALSE(StrikesAtHalfChance(17367)) << "r = 0.530 does not"; });
 }
 
 }  // namespace
