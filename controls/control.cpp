@@ -6,6 +6,7 @@
 
 #include "graphics/graphics_core.h"
 #include "plug/effect_base.h"
+#include "plug/mutex.h"
 
 void ISubject::AttachObserver(IObserverInterface* observer) {
   if (!observers_) observers_ = std::make_unique<std::vector<IObserverInterface*>>();
@@ -56,7 +57,11 @@ void IControl::OnMouseOver(int, int, const IMouseModifiers&) {}
 void IControl::OnMouseOut() {}
 
 void IControl::SetValueFromPlugin(double value) {
-  if (std::isnan(value)) value = lowerBound_;
+  // Clamped before it is stored, so that no reader on the editor thread sees it out of range.
+  if (!(value >= lowerBound_))
+    value = lowerBound_;
+  else if (value > upperBound_)
+    value = upperBound_;
   if (defaultValue_.load() < 0.0) {
     value_.store(value);
     defaultValue_.store(value);
@@ -64,14 +69,18 @@ void IControl::SetValueFromPlugin(double value) {
     if (value == value_.load()) return;
     value_.store(value);
   }
-  MarkDirty(false);
-  RequestRedraw();
+  MarkChangedFromOutside();
+}
+
+void IControl::MarkChangedFromOutside() noexcept {
+  // Redraw requested together with dirty: no scan can see one without the other.
+  flags_.fetch_or(kDirtyFlag | kChangedFlag | kRedrawFlag);
+  SetNotificationPending();
 }
 
 void IControl::SetHidden(bool hidden) {
   hidden_.store(hidden);
-  RequestRedraw();
-  MarkDirty(false);
+  MarkChangedFromOutside();
 }
 
 void IControl::SetGreyedState(bool greyed) noexcept {
@@ -81,7 +90,7 @@ void IControl::SetGreyedState(bool greyed) noexcept {
 
 void IControl::SetGreyed(bool greyed) {
   SetGreyedState(greyed);
-  MarkDirty(false);
+  MarkChangedFromOutside();
 }
 
 bool IControl::HitTest(int x, int y) const {
@@ -99,21 +108,23 @@ void IControl::MarkDirty(bool push) {
     value_.store(upperBound_);
   flags_.fetch_or(kDirtyFlag | kChangedFlag);
   SetNotificationPending();
-  if (push && owner_ && parameterIndex_ >= 0)
+  if (push && owner_ && parameterIndex_ >= 0) {
+    // The host's entry pushes into the controls and then sets the parameter, under this lock:
+    // read the value inside it, so that the parameter ends where the control ends.
+    ScopedLock lock(&owner_->Lock());
     owner_->SetParameterFromGUI(parameterIndex_, value_.load());
+  }
 }
 
-void IControl::BeginDrawTurn() noexcept {
+void IControl::NoteScanned() noexcept {
   flags_.fetch_and(~kChangedFlag);
-  flags_.fetch_or(kDrawingFlag);
 }
 
 void IControl::MarkClean() {
   uint32_t flags = flags_.load();
   uint32_t next = 0;
   do {
-    const bool changedWhileDrawing = (flags & kDrawingFlag) && (flags & kChangedFlag);
-    next = (flags & kRedrawFlag) || changedWhileDrawing ? kDirtyFlag : 0;
+    next = flags & (kRedrawFlag | kChangedFlag) ? kDirtyFlag : 0;
   } while (!flags_.compare_exchange_weak(flags, next));
 }
 

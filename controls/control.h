@@ -4,10 +4,11 @@
 //   - SetValueFromPlugin: also the host's parameter thread (plug-in lock held, through
 //     IGraphicsCore::SetParameterFromPlugin) and the audio thread (meter and lamps, through
 //     IGraphicsCore::SetControlFromPlugin, no lock). It never calls the plug-in and never blocks.
-//   - SetGreyed / SetHidden: also the host's parameter thread (the instrument's refreshes).
+//   - SetGreyed / SetHidden (and a text control's look): also the host's parameter and audio
+//     threads (the instrument's refreshes), with the plug-in's lock held.
 // The value and every flag are atomic, so these writers race with the editor's dirty scan and
-// draw pass without locks. A change that lands while the control is being drawn leaves it dirty
-// for the next pass (see BeginDrawTurn), so a pushed value is always drawn by a later pass.
+// draw pass without locks. A change that lands after the scan looked at the control keeps it
+// dirty through the next pass (see NoteScanned), so every change is drawn by a later pass.
 #pragma once
 
 #include <atomic>
@@ -84,17 +85,19 @@ class IControl : public ISubject {
   // [any thread, never locks] A value from the plug-in side; the first one also becomes the
   // default. Never pushed back to the plug-in. A NaN counts as the lower bound.
   virtual void SetValueFromPlugin(double value);
-  // [editor or parameter thread]
+  // [any thread, never locks] Both are changes of look from outside the draw pass: they are
+  // drawn in the next two passes.
   virtual void SetHidden(bool hidden);
-  // [editor or parameter thread] Greyed controls are drawn with weight 0.25 and not hit.
+  // Greyed controls are drawn with weight 0.25 and not hit.
   virtual void SetGreyed(bool greyed);
   // Right and bottom edges excluded; all-zero target bounds are never hit.
   virtual bool HitTest(int x, int y) const;
   // Clamps the value, marks dirty and pending; push sends the value to the plug-in
-  // (SetParameterFromGUI, which takes the plug-in's lock: editor thread only).
+  // (SetParameterFromGUI). The value sent is read under the plug-in's lock, so a value pushed
+  // from the host in between cannot leave the control and the parameter apart.
   virtual void MarkDirty(bool push);
   // [editor, draw pass] dirty <- redraw requested; redraw requested <- false. A change made
-  // since this control's BeginDrawTurn keeps it dirty.
+  // since the scan looked at this control (NoteScanned) keeps it dirty.
   virtual void MarkClean();
   virtual bool IsDirty() const;
   virtual void ResetToDefault();
@@ -104,8 +107,13 @@ class IControl : public ISubject {
   void SetValueFromUser(double value);
   // [editor] Opens the owner's value entry for this control.
   void PromptForValue();
-  // [editor, graphics core only] Starts this control's turn in a draw pass.
-  void BeginDrawTurn() noexcept;
+  // [editor, graphics core only] The dirty scan is about to ask IsDirty: changes from now on
+  // keep the control dirty through the next draw pass, wherever it lies.
+  void NoteScanned() noexcept;
+  // [editor] Where the control may put ink that the draw pass does not clip (text is drawn
+  // whole); the graphics core repaints all of it whenever it draws the control. Empty (the
+  // default) when the control's drawing stays inside the pass's area.
+  virtual IBounds OverflowBounds() { return {}; }
   void SetPromptDisabled(bool disabled) noexcept { promptDisabled_ = disabled; }
   void SetDefaultValue(double value) noexcept { defaultValue_.store(value); }
 
@@ -127,14 +135,15 @@ class IControl : public ISubject {
  protected:
   void SetValue(double value) noexcept { value_.store(value); }
   void RequestRedraw() noexcept { flags_.fetch_or(kRedrawFlag); }
+  // A change from outside the draw pass: dirty, pending and redraw requested in one step.
+  void MarkChangedFromOutside() noexcept;
   void SetDoubleClickIsClick(bool on) noexcept { doubleClickIsClick_ = on; }
   void SetGreyedState(bool greyed) noexcept;
 
  private:
   static constexpr uint32_t kDirtyFlag = 1;
   static constexpr uint32_t kRedrawFlag = 2;
-  static constexpr uint32_t kDrawingFlag = 4;  // between BeginDrawTurn and MarkClean
-  static constexpr uint32_t kChangedFlag = 8;  // MarkDirty ran during the draw turn
+  static constexpr uint32_t kChangedFlag = 4;  // changed since the scan looked (NoteScanned)
 
   IEffectBase* owner_;
   IBounds drawBounds_;
@@ -144,8 +153,8 @@ class IControl : public ISubject {
   std::atomic<double> defaultValue_{-1.0};
   double lowerBound_ = 0.0;
   double upperBound_ = 1.0;
-  // Dirty, redraw requested and the draw-turn bits live in one word so that MarkClean can
-  // move them in one atomic step against writers on other threads.
+  // Dirty, redraw requested and changed live in one word so that MarkClean can move them in
+  // one atomic step against writers on other threads.
   std::atomic<uint32_t> flags_{kDirtyFlag};
   std::atomic<bool> hidden_{false};
   std::atomic<bool> greyed_{false};

@@ -30,11 +30,11 @@ constexpr std::array<NoteName, NoteNameReadOut::kNoteCount> MakeNoteNames() {
 
 constexpr std::array<NoteName, NoteNameReadOut::kNoteCount> kNoteNames = MakeNoteNames();
 
+// Null when the core could not take the control (it has then deleted it).
 ITextControl* AttachEmptyText(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
                               const ITextStyle& style) {
   auto* text = new ITextControl(owner, bounds, style, "");
-  graphics.AttachControl(text);
-  return text;
+  return graphics.AttachControl(text) >= 0 ? text : nullptr;
 }
 
 IParameter* ParameterOf(IEffectBase* owner, const IControl* followed) {
@@ -48,6 +48,9 @@ ReadOut* AttachOwned(IEffectBase* owner, IGraphicsCore& graphics, const IBounds&
                      const ITextStyle& style, Followed* followed) {
   auto readOut = std::make_unique<ReadOut>(owner, graphics, bounds, style, followed);
   ReadOut* result = readOut.get();
+  // Without a text control it has nowhere to live or show anything: it is dropped, and it never
+  // registered with the control it would have followed.
+  if (!result->TextControl()) return nullptr;
   result->TextControl()->KeepObserver(std::move(readOut));
   return result;
 }
@@ -57,7 +60,7 @@ ReadOut* AttachOwned(IEffectBase* owner, IGraphicsCore& graphics, const IBounds&
 ValueReadOut::ValueReadOut(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
                            const ITextStyle& style, IControl* followed)
     : followed_(followed), textControl_(AttachEmptyText(owner, graphics, bounds, style)) {
-  if (followed_) followed_->AttachObserver(this);
+  if (followed_ && textControl_) followed_->AttachObserver(this);
   parameter_ = ParameterOf(owner, followed_);
 }
 
@@ -67,17 +70,20 @@ ValueReadOut* ValueReadOut::Attach(IEffectBase* owner, IGraphicsCore& graphics,
   return AttachOwned<ValueReadOut>(owner, graphics, bounds, style, followed);
 }
 
+// Both read-outs show the followed control's value, not the parameter's: the host's entry pushes
+// a value into the controls before it sets the parameter, and a scan in between must not leave
+// the old number on the screen.
 void ValueReadOut::Update() {
-  if (!parameter_) return;
+  if (!parameter_ || !textControl_) return;
   char text[64];
-  std::snprintf(text, sizeof text, "%.2f", parameter_->Value());
+  std::snprintf(text, sizeof text, "%.2f", parameter_->PlainValueFor(followed_->Value()));
   textControl_->SetText(text);
 }
 
 NoteNameReadOut::NoteNameReadOut(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
                                  const ITextStyle& style, ITextControl* followed)
     : followed_(followed), textControl_(AttachEmptyText(owner, graphics, bounds, style)) {
-  if (followed_) followed_->AttachObserver(this);
+  if (followed_ && textControl_) followed_->AttachObserver(this);
   parameter_ = ParameterOf(owner, followed_);
 }
 
@@ -93,13 +99,13 @@ const char* NoteNameReadOut::NoteNameFor(int note) noexcept {
 }
 
 void NoteNameReadOut::Update() {
-  if (!followed_) return;
+  if (!followed_ || !textControl_) return;
   textControl_->SetGreyed(followed_->IsGreyed());
   // After the greying, so that the text takes the followed control's current colour.
   textControl_->SetTextStyle(followed_->TextStyle());
   textControl_->RefreshTextColours();
   if (!parameter_) return;
-  const double value = parameter_->Value();
+  const double value = parameter_->PlainValueFor(followed_->Value());
   if (!(value >= 0.0 && value < kNoteCount)) return;
   textControl_->SetText(NoteNameFor(static_cast<int>(value)));
 }

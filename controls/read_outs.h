@@ -17,11 +17,13 @@ class ITextControl;
 class ValueReadOut : public IObserverInterface {
  public:
   // Attaches a new, empty ITextControl at the end of graphics' list, registers with followed
-  // and looks up followed's parameter in owner's list (none when out of range). The read-out
-  // must outlive every Update: see Attach for a read-out owned by its text control.
+  // and looks up followed's parameter in owner's list (none when out of range). When the core
+  // cannot take the text control, TextControl() is null and the read-out registers nowhere.
+  // The read-out must outlive every Update: see Attach for a read-out owned by its text control.
   ValueReadOut(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
                const ITextStyle& style, IControl* followed);
-  // Builds a read-out owned by its own text control (and so freed with the editor).
+  // Builds a read-out owned by its own text control (and so freed with the editor); null when
+  // the text control could not be attached.
   static ValueReadOut* Attach(IEffectBase* owner, IGraphicsCore& graphics, const IBounds& bounds,
                               const ITextStyle& style, IControl* followed);
 

@@ -1,17 +1,26 @@
 // A control that draws a text in a text style, darker while greyed.
 //
-// Threads. The text and the style are replaced from the editor thread (read-outs, value entry)
-// and from the host's parameter thread (the instrument's tone refresh), and read by the draw
-// pass: a small mutex per control guards them. It is never taken on the audio thread; the only
-// operation the audio thread may call on a text control is the inherited SetValueFromPlugin,
-// which does not touch them.
+// Threads. The text is the editor thread's alone (read-outs, the value field's own refresh, the
+// draw pass). The look (style and the normal and greyed colours) is also changed from the host's
+// parameter and audio threads (the instrument's tone refresh, under the plug-in's lock, which
+// keeps its writers one at a time). A writer never waits: it publishes the new look into a
+// three-slot hand-over that the editor thread picks up when it next reads the look, so the
+// audio thread never waits for a draw.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "controls/control.h"
+
+// What a text control looks like: its style and the two colours greying switches between.
+struct ITextLook {
+  ITextStyle style;
+  IRgba normalColour{255, 0, 0, 0};
+  IRgba greyedColour{255, 0, 0, 0};
+};
 
 class ITextControl : public IControl {
  public:
@@ -23,23 +32,27 @@ class ITextControl : public IControl {
 
   // [editor, draw pass] Draws nothing (and succeeds) while the text is empty.
   bool Draw(IGraphicsCore& graphics) override;
-  // [editor or parameter thread] Also switches the style's colour to the greyed or the normal
-  // colour.
+  // [any look writer] Also switches the style's colour to the greyed or the normal colour.
   void SetGreyed(bool greyed) override;
+  // [editor] The text is drawn whole, past its bounds: a generous box around the ink of the
+  // current text and of the text drawn last.
+  IBounds OverflowBounds() override;
 
-  // [editor or parameter thread] Marks dirty only when the text differs (null reads as "").
+  // [editor] Marks dirty only when the text differs (null reads as "").
   void SetText(const char* text);
-  // [editor or parameter thread] Replaces the whole style and marks the control dirty; the
-  // normal and greyed colours follow only after RefreshTextColours.
+  // [any look writer] Replaces the whole style and marks the control dirty; the normal and
+  // greyed colours follow only after RefreshTextColours.
   void SetTextStyle(const ITextStyle& style);
-  // [editor or parameter thread] normal <- the style's colour; greyed <- each channel - 128,
-  // at least 0, opaque.
+  // [any look writer] normal <- the style's colour; greyed <- each channel - 128, at least 0,
+  // opaque.
   void RefreshTextColours();
 
-  std::string Text() const;
-  ITextStyle TextStyle() const;
-  IRgba NormalColour() const;
-  IRgba GreyedColour() const;
+  // [editor] The text, and the latest look published by its writers.
+  const std::string& Text() const noexcept { return text_; }
+  const ITextLook& Look() const noexcept;
+  ITextStyle TextStyle() const noexcept { return Look().style; }
+  IRgba NormalColour() const noexcept { return Look().normalColour; }
+  IRgba GreyedColour() const noexcept { return Look().greyedColour; }
 
   // Takes ownership of an observer that writes into this control (a read-out), so that it
   // lives exactly as long as its text. It is destroyed with this control.
@@ -49,14 +62,25 @@ class ITextControl : public IControl {
   // For subclasses bound to a parameter.
   ITextControl(IEffectBase* owner, const IBounds& bounds, int parameterIndex,
                const ITextStyle& style, const char* text);
-  // Replaces the text without marking the control dirty (the draw pass's own refresh).
+  // [editor] Replaces the text without marking the control dirty (the draw pass's own refresh).
   void ReplaceText(std::string text);
 
  private:
-  mutable std::mutex mutex_;
-  ITextStyle style_;
-  IRgba normalColour_{255, 0, 0, 0};
-  IRgba greyedColour_{255, 0, 0, 0};
+  static constexpr uint32_t kSlotMask = 3;
+  static constexpr uint32_t kFresh = 4;
+
+  // Copies the writers' look into a free slot and hands it over; never waits.
+  void PublishLook() noexcept;
+
+  // The writers' own copy, which they edit and publish.
+  ITextLook writerLook_;
+  // The hand-over: the writer fills looks_[back_], then swaps it with the middle slot and marks
+  // it fresh; the editor swaps a fresh middle slot with looks_[front_].
+  ITextLook looks_[3];
+  uint32_t back_ = 1;
+  mutable uint32_t front_ = 0;
+  mutable std::atomic<uint32_t> middle_{2};
   std::string text_;
+  IBounds drawnInk_;  // [editor] the box around the ink of the last draw
   std::unique_ptr<IObserverInterface> keptObserver_;
 };

@@ -61,19 +61,30 @@ void IValueTextControl::OnMouseWheel(int, int, const IMouseModifiers& modifiers,
   SetWrapped(Value() + delta * WheelStep(modifiers));
 }
 
-bool IValueTextControl::Draw(IGraphicsCore& graphics) {
-  if (ownParameter_) ownParameter_->SetFromNormalized(Value());
-  if (showValue_) {
-    if (const IParameter* parameter = DisplayedParameter()) {
-      IParameter::Text display{};
-      parameter->FormatCurrentValue(display);
-      std::string text = display;
-      if (showUnit_) {
-        text += ' ';
-        text += parameter->UnitLabel();
-      }
-      ReplaceText(std::move(text));
-    }
+void IValueTextControl::RefreshText() {
+  const double value = Value();
+  if (ownParameter_) ownParameter_->SetFromNormalized(value);
+  if (!showValue_) return;
+  const IParameter* parameter = DisplayedParameter();
+  if (!parameter) return;
+  IParameter::Text display{};
+  // A field the plug-in side never gave a value shows the parameter's own.
+  const double plain = DefaultValue() < 0.0 ? parameter->Value() : parameter->PlainValueFor(value);
+  parameter->FormatValue(plain, false, display);
+  std::string text = display;
+  if (showUnit_) {
+    text += ' ';
+    text += parameter->UnitLabel();
   }
+  ReplaceText(std::move(text));
+}
+
+IBounds IValueTextControl::OverflowBounds() {
+  RefreshText();
+  return ITextControl::OverflowBounds();
+}
+
+bool IValueTextControl::Draw(IGraphicsCore& graphics) {
+  RefreshText();
   return ITextControl::Draw(graphics);
 }

@@ -21,8 +21,11 @@ class IValueTextControl : public ITextControl {
   // [editor] Ignored while greyed. One notch is one step of a stepped parameter, else 0.01
   // (0.001 with shift or control); wraps like a drag.
   void OnMouseWheel(int x, int y, const IMouseModifiers& modifiers, int delta) override;
-  // [editor, draw pass] Refreshes the text from the parameter, then draws it.
+  // [editor, draw pass] Draws the text for the control's value (see OverflowBounds).
   bool Draw(IGraphicsCore& graphics) override;
+  // [editor] Brings the text up to the control's value first, so that the box holds the ink the
+  // pass will draw. (A value that lands in between keeps the control dirty for the next pass.)
+  IBounds OverflowBounds() override;
 
   // The bound parameter of the owner, or the own parameter when unbound; null when neither.
   IParameter* DisplayedParameter() const noexcept;
@@ -33,6 +36,9 @@ class IValueTextControl : public ITextControl {
 
  private:
   void SetWrapped(double value);
+  // The parameter's display text for the control's value, not for the parameter's current
+  // value: the host's entry pushes a value into the controls before it sets the parameter.
+  void RefreshText();
 
   int32_t direction_;
   double gearing_;

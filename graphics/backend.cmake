@@ -4,7 +4,8 @@ target_sources(tintinna_graphics PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/graphics_raster.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_cache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/raster_geometry.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/editor_window.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/editor_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/value_entry_refresh.cpp)
 target_link_libraries(tintinna_graphics PUBLIC tintinna_raster)
 
 if(WIN32)

@@ -15,6 +15,7 @@ IEditorWindow::IEditorWindow(IEffectBase* plugin, int width, int height, int fra
     : IGraphicsRaster(plugin, width, height, framesPerSecond) {}
 
 IEditorWindow::~IEditorWindow() {
+  gestureParameter_ = -1;  // the plug-in is being destroyed: it hears of no edit any more
   CloseEditorWindow();
   delete[] customColours_;
   customColours_ = nullptr;
@@ -175,6 +176,18 @@ void IEditorWindow::ClearEntry() noexcept {
   entryBoxProcedure_ = nullptr;
   entryState_ = kEntryOpen;
   SetEntry(nullptr, nullptr);
+  entryRefresh_.Reset();
+}
+
+bool IEditorWindow::EntryRefreshText(const char* shown, IParameter::Text& text) noexcept {
+  const IParameter* parameter = EntryParameter();
+  return parameter && entryRefresh_.Refresh(*parameter, shown, text);
+}
+
+void IEditorWindow::CommitEntryText(const char* text) {
+  IControl* control = EntryControl();
+  const IParameter* parameter = EntryParameter();
+  if (control && parameter) CommitUserValue(*control, EntryCommitValue(*parameter, text));
 }
 
 void IEditorWindow::ResizeCoreAndSurface(int width, int height, int& dw, int& dh) {

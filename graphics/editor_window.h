@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "graphics/graphics_raster.h"
+#include "graphics/value_entry_refresh.h"
 #include "plug/parameter.h"
 
 class TextRenderer;
@@ -111,8 +112,19 @@ class IEditorWindow : public IGraphicsRaster {
   bool EntryHoldsMessages() const noexcept {
     return entryBox_ != nullptr && entryState_ == kEntryFocused;
   }
-  // Forgets the entry: box, procedure, control, parameter and state.
+  // Forgets the entry: box, procedure, control, parameter, state and its last fill.
   void ClearEntry() noexcept;
+
+  // The value entry's text, for every window layer (see ValueEntryRefresh for the rule):
+  // the box was opened showing text (the parameter's EntryText).
+  void NoteEntryFilled(const char* text) noexcept { entryRefresh_.Filled(text); }
+  // At a kRefreshEntry tick: true, with text to put in the box (selected whole), only when the
+  // parameter's text changed on the plug-in side since the box was filled and the box still
+  // shows that fill, i.e. the user has not typed. shown: what the box shows now.
+  bool EntryRefreshText(const char* shown, IParameter::Text& text) noexcept;
+  // At a kCommitEntry tick: sets the entry's control from the box's text as one edit of its
+  // parameter (begin, value, end). The caller then closes the box.
+  void CommitEntryText(const char* text);
 
  protected:
   // The platform's window and entry-box procedures (editor_window_win32.cpp) work on the fields.
@@ -131,4 +143,5 @@ class IEditorWindow : public IGraphicsRaster {
   uint32_t* customColours_ = nullptr;  // 16 colours, allocated on first use
   void* parentWindow_ = nullptr;
   std::unique_ptr<TextRenderer> textRenderer_;  // the FreeType text path (not on Windows)
+  ValueEntryRefresh entryRefresh_;
 };

@@ -133,25 +133,23 @@ void EditorWindowMessages::RefreshEntry(IEditorWindow& editor) {
   const IParameter* parameter = editor.EntryParameter();
   const HWND box = AsWindow(editor.entryBox_);
   if (parameter == nullptr || box == nullptr) return;
-  IParameter::Text text;
-  IEditorWindow::EntryText(*parameter, text);
   char shown[IEditorWindow::kEntryTextLimit + 1] = {};
   GetWindowTextA(box, shown, sizeof shown);
-  if (std::strcmp(text, shown) == 0) return;
+  IParameter::Text text;
+  if (!editor.EntryRefreshText(shown, text)) return;
   if (parameter->ValueTextCount() > 0) {
     SendMessageA(box, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
   } else {
     SetWindowTextA(box, text);
+    SendMessageA(box, EM_SETSEL, 0, -1);
   }
 }
 
 void EditorWindowMessages::CommitEntry(IEditorWindow& editor) {
-  IControl* control = editor.EntryControl();
-  const IParameter* parameter = editor.EntryParameter();
-  if (control != nullptr && parameter != nullptr && editor.entryBox_ != nullptr) {
+  if (editor.entryBox_ != nullptr) {
     char text[IEditorWindow::kEntryTextLimit + 1] = {};
     GetWindowTextA(AsWindow(editor.entryBox_), text, sizeof text);
-    control->SetValueFromUser(IEditorWindow::EntryCommitValue(*parameter, text));
+    editor.CommitEntryText(text);
   }
   CloseEntry(editor);
 }
@@ -183,6 +181,7 @@ void EditorWindowMessages::RedrawTick(IEditorWindow& editor) {
 
 void EditorWindowMessages::ForgetWindow(IEditorWindow& editor) {
   CloseEntry(editor);
+  editor.ReleaseMouse();
   editor.window_ = nullptr;
   ReleaseWindowClass(static_cast<HINSTANCE>(editor.moduleHandle_));
 }
@@ -429,6 +428,7 @@ void IEditorWindow::OpenValueEntry(IControl* control, IParameter* parameter, boo
   }
   if (box == nullptr) return;
   entryBox_ = box;
+  NoteEntryFilled(text);
   SetFocus(box);
   // Installed after the focus moved, so the entry starts in state kEntryOpen.
   entryBoxProcedure_ = reinterpret_cast<void*>(SetWindowLongPtrA(
@@ -551,6 +551,7 @@ void IEditorWindow::CloseEditorWindow() {
     return;
   }
   if (entryBox_ != nullptr) EditorWindowMessages::CloseEntry(*this);
+  ReleaseMouse();  // a press still held ends its edit
   const HWND window = AsWindow(window_);
   // Cleared first, so the window's own destruction messages find no editor.
   window_ = nullptr;
@@ -585,7 +586,7 @@ void IEditorWindow::OpenValueMenu(IControl* control, IParameter* parameter, int 
   parameter->FormatValue(chosen - 1, false, text);
   int value = 0;
   if (!parameter->ValueForText(text, &value)) value = 0;
-  control->SetValueFromUser(parameter->NormalizeValue(value));
+  CommitUserValue(*control, parameter->NormalizeValue(value));
 }
 
 RasterBitmap* IEditorWindow::LoadImageResource(int resourceId, const char* resourceName) {

@@ -68,26 +68,55 @@ bool IGraphicsCore::CollectDirtyArea(IBounds& area) {
     IControl* control = controls_.Get(i);
     // Observers first: a read-out later in the list is then caught by this same scan.
     control->NotifyObservers();
+    // Before the question: whatever changes from here on keeps the control dirty for later.
+    control->NoteScanned();
     if (control->IsDirty()) {
       area = area.Union(control->DrawBounds());
       anyDirty = true;
     }
   }
+  if (anyDirty) area = CoverOverflow(area);
   return anyDirty;
 }
 
-bool IGraphicsCore::DrawArea(const IBounds& area) {
+IBounds IGraphicsCore::CoverOverflow(IBounds area) {
+  const int count = controls_.Count();
+  overflow_.assign(static_cast<size_t>(count), IBounds{});
+  const IBounds editor{0, 0, width_, height_};
+  for (int i = 0; i < count; ++i) {
+    IControl* control = controls_.Get(i);
+    if (!control->IsHidden())
+      overflow_[static_cast<size_t>(i)] = control->OverflowBounds().Intersection(editor);
+  }
+  // Text is drawn whole: every control the area meets must have all its ink inside the area,
+  // over a background repainted beneath it, or its edges are blended twice.
+  for (bool grown = true; grown;) {
+    grown = false;
+    for (const IBounds& ink : overflow_) {
+      if (!area.Intersects(ink)) continue;
+      const IBounds wider = area.Union(ink);
+      if (wider == area) continue;
+      area = wider;
+      grown = true;
+    }
+  }
+  return area;
+}
+
+bool IGraphicsCore::DrawArea(const IBounds& updateArea) {
   const int count = controls_.Count();
   if (count == 0) {
     // Nothing to draw, but the window system's paint request must still be answered.
-    PresentArea(area);
+    PresentArea(updateArea);
     return true;
   }
+  const IBounds area = CoverOverflow(updateArea);
   drawBounds_ = area;
   for (int i = 0; i < count; ++i) {
     IControl* control = controls_.Get(i);
-    control->BeginDrawTurn();
-    if (!control->IsHidden() && area.Intersects(control->DrawBounds())) control->Draw(*this);
+    const bool meets = area.Intersects(control->DrawBounds()) ||
+                       area.Intersects(overflow_[static_cast<size_t>(i)]);
+    if (!control->IsHidden() && meets) control->Draw(*this);
     control->MarkClean();
   }
   return PresentArea(area);
@@ -108,8 +137,32 @@ int IGraphicsCore::FindControlAt(int x, int y) const {
   return -1;
 }
 
+void IGraphicsCore::BeginGesture(const IControl& control) {
+  EndGesture();
+  if (control.ParameterIndex() < 0 || !plugin_) return;
+  gestureParameter_ = control.ParameterIndex();
+  plugin_->BeginParameterGesture(gestureParameter_);
+}
+
+void IGraphicsCore::EndGesture() {
+  if (gestureParameter_ < 0) return;
+  const int parameter = gestureParameter_;
+  gestureParameter_ = -1;
+  if (plugin_) plugin_->EndParameterGesture(parameter);
+}
+
+template <class Edit>
+void IGraphicsCore::EditInOneGesture(IControl& control, Edit edit) {
+  const int parameter = control.ParameterIndex();
+  // Inside a press of the same parameter the edit belongs to that gesture.
+  const bool bracket = parameter >= 0 && plugin_ && parameter != gestureParameter_;
+  if (bracket) plugin_->BeginParameterGesture(parameter);
+  edit();
+  if (bracket) plugin_->EndParameterGesture(parameter);
+}
+
 void IGraphicsCore::HandleMouseDown(int x, int y, const IMouseModifiers& modifiers) {
-  DropCapture();
+  ReleaseMouse();
   const int index = FindControlAt(x, y);
   if (index < 0) return;
   capturedControl_ = index;
@@ -117,18 +170,25 @@ void IGraphicsCore::HandleMouseDown(int x, int y, const IMouseModifiers& modifie
   lastMouseY_ = y;
   IControl* control = controls_.Get(index);
   control->OnMouseDown(x, y, modifiers);
-  if (control->ParameterIndex() >= 0 && plugin_)
-    plugin_->BeginParameterGesture(control->ParameterIndex());
+  BeginGesture(*control);
 }
 
 void IGraphicsCore::HandleMouseUp(int x, int y, const IMouseModifiers& modifiers) {
-  const int index = FindControlAt(x, y);
+  // Only the pressed control hears of a release: one that follows a press that went elsewhere
+  // (the right click that cancelled a value entry) must neither move a control nor end an edit.
+  IControl* control = controls_.Get(capturedControl_);
   DropCapture();
-  if (index < 0) return;
-  IControl* control = controls_.Get(index);
-  control->OnMouseUp(x, y, modifiers);
-  if (control->ParameterIndex() >= 0 && plugin_)
-    plugin_->EndParameterGesture(control->ParameterIndex());
+  if (control) control->OnMouseUp(x, y, modifiers);
+  EndGesture();
+}
+
+void IGraphicsCore::ReleaseMouse() {
+  DropCapture();
+  EndGesture();
+}
+
+void IGraphicsCore::CommitUserValue(IControl& control, double normalized) {
+  EditInOneGesture(control, [&] { control.SetValueFromUser(normalized); });
 }
 
 void IGraphicsCore::HandleMouseDrag(int x, int y, const IMouseModifiers& modifiers) {
@@ -147,24 +207,26 @@ bool IGraphicsCore::HandleMouseOver(int, int, const IMouseModifiers&) {
 }
 
 bool IGraphicsCore::HandleDoubleClick(int x, int y, const IMouseModifiers& modifiers) {
-  DropCapture();
+  ReleaseMouse();
   const int index = FindControlAt(x, y);
   if (index < 0) return false;
   IControl* control = controls_.Get(index);
   if (control->DoubleClickIsClick()) {
+    // A second press: it opens an edit like the first, which its release closes.
     capturedControl_ = index;
     lastMouseX_ = x;
     lastMouseY_ = y;
     control->OnMouseDown(x, y, modifiers);
+    BeginGesture(*control);
     return true;
   }
-  control->OnMouseDoubleClick(x, y, modifiers);
+  EditInOneGesture(*control, [&] { control->OnMouseDoubleClick(x, y, modifiers); });
   return false;
 }
 
 void IGraphicsCore::HandleMouseWheel(int x, int y, const IMouseModifiers& modifiers, int notches) {
   if (IControl* control = controls_.Get(FindControlAt(x, y)))
-    control->OnMouseWheel(x, y, modifiers, notches);
+    EditInOneGesture(*control, [&] { control->OnMouseWheel(x, y, modifiers, notches); });
 }
 
 void IGraphicsCore::HandleKeyDown(int x, int y, int keyCode) {
@@ -174,7 +236,7 @@ void IGraphicsCore::HandleKeyDown(int x, int y, int keyCode) {
 void IGraphicsCore::Resize(int width, int height) {
   width_ = width;
   height_ = height;
-  DropCapture();
+  ReleaseMouse();
   SetEntry(nullptr, nullptr);  // the entry's control is about to go
   controls_.DeleteAll();
   if (plugin_) plugin_->EditorResized(width, height);

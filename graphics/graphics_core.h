@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "graphics/graphics_types.h"
 #include "plug/pointer_list.h"
@@ -97,16 +98,21 @@ class IGraphicsCore {
 
   // ---- Redraw, driven by the window layer --------------------------------------------------
   // [editor] Notifies each control's observers, then unites the dirty controls' bounds into
-  // area (pass it all zero); true if any was dirty.
+  // area (pass it all zero), widened to hold the whole ink of every text it meets; true if any
+  // was dirty.
   bool CollectDirtyArea(IBounds& area);
-  // [editor] Draws every visible control meeting the area, in index order, marks all clean
-  // (a control changed by another thread during its turn stays dirty), presents.
-  bool DrawArea(const IBounds& area);
+  // [editor] Widens the area as the scan does, draws every visible control meeting it, in index
+  // order, marks all clean (a control changed since the scan looked at it stays dirty), and
+  // presents the widened area.
+  bool DrawArea(const IBounds& updateArea);
 
   // ---- Mouse and keys [editor], in window-client coordinates -------------------------------
   // A press captures the control under the pointer and tells the host an edit of its
   // parameter begins; drags go to the captured control wherever the pointer is; the release
-  // goes to it too and ends the edit. Greyed and hidden controls are not hit.
+  // goes to it alone and ends the edit; a release without a press does nothing. A double click
+  // on a click-like control is such a press; other double clicks and wheel steps are edits of
+  // their own, each bracketed in a begin and an end. Every end follows a begin of the same
+  // parameter. Greyed and hidden controls are not hit.
   void HandleMouseDown(int x, int y, const IMouseModifiers& modifiers);
   void HandleMouseUp(int x, int y, const IMouseModifiers& modifiers);
   void HandleMouseDrag(int x, int y, const IMouseModifiers& modifiers);
@@ -116,6 +122,12 @@ class IGraphicsCore {
   void HandleKeyDown(int x, int y, int keyCode);
   // The captured control, else the last visible, ungreyed control hit; -1 for none.
   int FindControlAt(int x, int y) const;
+  // Drops the capture and ends an edit still open (the window closed, or lost the mouse,
+  // before the release).
+  void ReleaseMouse();
+  // A user edit made in one step outside the mouse handlers (the value entry's commit, a value
+  // menu): SetValueFromUser, bracketed in a begin and an end of edit when the control is bound.
+  void CommitUserValue(IControl& control, double normalized);
 
   IEffectBase* Plugin() const noexcept { return plugin_; }
   const IBounds& DrawBounds() const noexcept { return drawBounds_; }
@@ -132,6 +144,12 @@ class IGraphicsCore {
     entryParameter_ = parameter;
   }
   void DropCapture() noexcept;
+  // The area grown until it holds every overflow box it meets (fills overflow_).
+  IBounds CoverOverflow(IBounds area);
+  void BeginGesture(const IControl& control);
+  void EndGesture();
+  template <class Edit>
+  void EditInOneGesture(IControl& control, Edit edit);
 
   PointerList<IControl> controls_;
   IEffectBase* plugin_;
@@ -144,4 +162,6 @@ class IGraphicsCore {
   int32_t capturedControl_ = -1;
   int32_t lastMouseX_ = 0;
   int32_t lastMouseY_ = 0;
+  int32_t gestureParameter_ = -1;  // the parameter whose edit a press opened
+  std::vector<IBounds> overflow_;  // each control's OverflowBounds, for one pass
 };

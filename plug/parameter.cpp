@@ -103,15 +103,18 @@ bool IParameter::ValueForText(const char* text, int* value) const noexcept {
 }
 
 void IParameter::SetFromNormalized(double normalized) noexcept {
+  if (!std::isnan(normalized)) SetValue(PlainValueFor(normalized));
+}
+
+double IParameter::PlainValueFor(double normalized) const noexcept {
   // Hosts and controls send 0..1; anything else (including NaN) must not leave the range.
-  if (std::isnan(normalized)) return;
+  if (std::isnan(normalized)) return Value();
   const double x = std::clamp(normalized, 0.0, 1.0);
   double v = minimum_ + std::pow(x, shape_) * (maximum_ - minimum_);
   if (kind_ != kContinuous) v = std::floor(v / step_ + 0.5) * step_;
   if (v >= maximum_ || x >= 1.0) v = maximum_;
   if (v < minimum_) v = minimum_;
-  if (!std::isfinite(v)) return;
-  SetValue(v);
+  return std::isfinite(v) ? v : Value();
 }
 
 double IParameter::NormalizeValue(double value) const noexcept {

@@ -43,6 +43,8 @@ class IParameter {
   // Real value from a normalized one: non-continuous kinds land on whole steps (halves round
   // up); 1.0 and above give the maximum, 0.0 and below the minimum; NaN changes nothing.
   void SetFromNormalized(double normalized) noexcept;
+  // The real value SetFromNormalized would store for normalized; NaN gives the current value.
+  double PlainValueFor(double normalized) const noexcept;
   double Normalized() const noexcept { return NormalizeValue(Value()); }
   double NormalizeValue(double value) const noexcept;
 

@@ -162,21 +162,17 @@ TEST_F(ControlTest, APushedValueIsDirtyForTwoCleanings) {
   EXPECT_FALSE(control.IsDirty());
 }
 
-TEST_F(ControlTest, AChangeDuringItsDrawTurnKeepsTheControlDirty) {
+TEST_F(ControlTest, OnlyAChangeAfterTheScanLookedOutlivesTheNextCleaning) {
   control.MarkClean();
-  control.BeginDrawTurn();
-  control.SetGreyed(true);  // from another thread, after the drawing read the old look
-  control.MarkClean();
-  EXPECT_TRUE(control.IsDirty());
-  control.BeginDrawTurn();
+  control.MarkDirty(false);  // seen by the scan, so drawn by its pass
+  control.NoteScanned();
   control.MarkClean();
   EXPECT_FALSE(control.IsDirty());
-}
-
-TEST_F(ControlTest, AChangeBeforeTheDrawTurnIsCleanedByIt) {
+  control.NoteScanned();     // the scan found it clean: it lies outside the area
+  control.MarkDirty(false);  // then a change lands, from another thread
   control.MarkClean();
-  control.SetGreyed(true);
-  control.BeginDrawTurn();
+  EXPECT_TRUE(control.IsDirty()) << "lost: neither drawn nor dirty";
+  control.NoteScanned();
   control.MarkClean();
   EXPECT_FALSE(control.IsDirty());
 }
@@ -272,14 +268,12 @@ TEST_F(ControlTest, GreyingSetsTheBlendWeightExactlyAndKeepsTheValue) {
   EXPECT_EQ(faint.Value(), 0.6);
 }
 
-TEST_F(ControlTest, GreyingMarksDirtyWithoutARedrawRequest) {
+TEST_F(ControlTest, GreyingAndHidingAreDrawnInTwoPassesLikePushedValues) {
   control.MarkClean();
   control.SetGreyed(true);
   EXPECT_TRUE(control.IsDirty());
-  EXPECT_FALSE(control.RedrawRequested());
-}
-
-TEST_F(ControlTest, HidingRequestsARedraw) {
+  EXPECT_TRUE(control.RedrawRequested());
+  control.MarkClean();
   control.MarkClean();
   control.SetHidden(true);
   EXPECT_TRUE(control.IsHidden());

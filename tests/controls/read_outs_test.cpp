@@ -21,10 +21,10 @@ class ReadOutTest : public ::testing::Test {
     IBounds area;
     graphics.CollectDirtyArea(area);
   }
-  // The parameter's value goes where the host would put it, then into the bound controls.
+  // In the host entry's order: into the bound controls first, then into the parameter.
   void HostSets(int index, double value) {
-    plugin.GetParameter(index)->SetValueClamped(value);
     graphics.SetParameterFromPlugin(index, value, false);
+    plugin.GetParameter(index)->SetValueClamped(value);
   }
 
   TestPlugin plugin;
@@ -71,6 +71,16 @@ TEST_F(ValueReadOutTest, FormatsThePlainValueWithTwoRoundedDecimals) {
   HostSets(TestPlugin::kOffset, -0.004);
   Scan();
   EXPECT_EQ(readOut->TextControl()->Text(), "-0.00");
+}
+
+TEST_F(ValueReadOutTest, AScanBetweenThePushAndTheParameterStillShowsTheNewValue) {
+  HostSets(TestPlugin::kOffset, 0.5);
+  Scan();
+  graphics.SetParameterFromPlugin(TestPlugin::kOffset, 90.0, false);
+  Scan();  // the editor's tick, while the host's thread has yet to set the parameter
+  plugin.GetParameter(TestPlugin::kOffset)->SetValueClamped(90.0);
+  Scan();
+  EXPECT_EQ(readOut->TextControl()->Text(), "90.00");
 }
 
 TEST_F(ValueReadOutTest, ShowsTheLatestOfSeveralChanges) {

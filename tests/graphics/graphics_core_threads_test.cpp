@@ -88,11 +88,12 @@ TEST(GraphicsCoreThreads, ValuesPushedFromOtherThreadsAreDrawnByALaterPass) {
     int step = 0;
     while (!stop.load()) {
       ScopedLock lock(&plugin.Lock());
+      // As the host's entry does it: into the controls first, then into the parameter.
       const double offset = (step % 2001) / 10.0 - 100.0;
-      plugin.GetParameter(TestPlugin::kOffset)->SetValueClamped(offset);
       editor.graphics.SetParameterFromPlugin(TestPlugin::kOffset, offset, false);
-      plugin.GetParameter(TestPlugin::kNote)->SetValueClamped(step % 128);
+      plugin.GetParameter(TestPlugin::kOffset)->SetValueClamped(offset);
       editor.graphics.SetParameterFromPlugin(TestPlugin::kNote, step % 128, false);
+      plugin.GetParameter(TestPlugin::kNote)->SetValueClamped(step % 128);
       const bool greyed = step % 2 == 1;
       editor.tone->SetGreyed(greyed);
       ITextStyle style;

@@ -198,6 +198,22 @@ TEST_F(EntryTextsTest, ListSelectsTheEntryShowingTheCurrentText) {
   EXPECT_EQ(IEditorWindow::EntryListSelection(rule, "Down"), -1);
 }
 
+TEST_F(EntryTextsTest, TheBoxTakesThePluginsTextOnlyWhenItChangedAndNothingWasTyped) {
+  ValueEntryRefresh refresh;
+  refresh.Filled("5.00");
+  IParameter::Text text;
+  EXPECT_FALSE(refresh.Refresh(speed, "5.00", text)) << "every paint asks; nothing changed";
+  speed.SetValueClamped(7.0);
+  ASSERT_TRUE(refresh.Refresh(speed, "5.00", text));
+  EXPECT_STREQ(text, "7.00");
+  EXPECT_FALSE(refresh.Refresh(speed, "7.00", text)) << "filled with it already";
+  speed.SetValueClamped(6.0);
+  EXPECT_FALSE(refresh.Refresh(speed, "6", text)) << "the user typed: left alone";
+  EXPECT_FALSE(refresh.Refresh(speed, "62", text));
+  refresh.Reset();
+  EXPECT_FALSE(refresh.Refresh(speed, "62", text));
+}
+
 // The editor with an entry box standing in for the platform's.
 class EntryStates : public TestEditor {
  public:
