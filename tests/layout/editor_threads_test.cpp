@@ -1,10 +1,14 @@
-// The editor under load from three threads at once: processing, host automation and redraws.
-// Meant for the thread sanitizer build, where any unguarded access between them is reported.
+// The editor under load from three threads at once: processing, host automation (values and
+// changes of look, through the adapter's own entry) and redraws with user edits. Run under the
+// thread sanitizer too, where any unguarded access between them is reported. It ends on the
+// screen: two ticks after the threads stop, the surface must equal a fresh draw of the final
+// state, pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -18,6 +22,11 @@ namespace {
 constexpr int kBlock = 512;
 constexpr double kSampleRate = 44100.0;
 constexpr auto kRunTime = std::chrono::seconds(3);
+constexpr int kWidth = 800;
+constexpr int kHeight = 400;
+constexpr int kMeterControl = 1;
+constexpr int kFirstLampControl = 17;
+constexpr int kLampCount = 8;
 
 std::atomic<int64_t> gNotes{0};
 vst2::VstTimeInfo gTime{};  // written before the threads start, read-only afterwards
@@ -40,23 +49,42 @@ intptr_t Callback(vst2::AEffect*, int32_t opcode, int32_t, intptr_t, void* ptr, 
   }
 }
 
-TEST(EditorThreads, ProcessingAutomationAndRedrawsRunSideBySide) {
+struct Instance {
+  Instance() : plugin(new Tintinna(&Callback)), effect(plugin->Effect()) {
+    effect->dispatcher(effect, vst2::effOpen, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, vst2::effSetSampleRate, 0, 0, nullptr,
+                       static_cast<float>(kSampleRate));
+    effect->dispatcher(effect, vst2::effSetBlockSize, 0, kBlock, nullptr, 0.0f);
+    effect->dispatcher(effect, vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
+  }
+  ~Instance() { effect->dispatcher(effect, vst2::effClose, 0, 0, nullptr, 0.0f); }
+  IGraphicsCore& Editor() { return *plugin->GetEditor(); }
+  void Tick() {
+    IBounds area;
+    if (Editor().CollectDirtyArea(area)) Editor().DrawArea(area);
+  }
+  std::vector<uint32_t> Screen() {
+    const uint32_t* pixels = Editor().GetSurfacePixels();
+    return {pixels, pixels + kWidth * kHeight};
+  }
+  void Set(int32_t index, float value) { effect->setParameter(effect, index, value); }
+
+  Tintinna* plugin;  // freed by effClose
+  vst2::AEffect* effect;
+};
+
+TEST(EditorThreads, TwoTicksAfterProcessingAutomationAndEditsTheScreenShowsTheFinalState) {
   gTime = {};
   gTime.sampleRate = kSampleRate;
   gTime.tempo = 120.0;
   gTime.flags = vst2::kVstTransportPlaying | vst2::kVstTempoValid;
 
-  auto* plugin = new Tintinna(&Callback);
-  vst2::AEffect* effect = plugin->Effect();
-  effect->dispatcher(effect, vst2::effOpen, 0, 0, nullptr, 0.0f);
-  effect->dispatcher(effect, vst2::effSetSampleRate, 0, 0, nullptr,
-                     static_cast<float>(kSampleRate));
-  effect->dispatcher(effect, vst2::effSetBlockSize, 0, kBlock, nullptr, 0.0f);
-  effect->dispatcher(effect, vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
-  effect->setParameter(effect, Tintinna::kWindSpeed, 1.0f);  // strong wind: lamps and meter move
-  effect->setParameter(effect, Tintinna::kSensitivity, 0.0f);
-  IGraphicsCore* editor = plugin->GetEditor();
-  ASSERT_NE(editor, nullptr);
+  Instance played;
+  played.Set(Tintinna::kWindSpeed, 1.0f);  // strong wind: lamps and meter move
+  played.Set(Tintinna::kSensitivity, 0.0f);
+  ASSERT_NE(played.plugin->GetEditor(), nullptr);
+  ASSERT_NE(played.Editor().GetSurfacePixels(), nullptr);
+  vst2::AEffect* effect = played.effect;
 
   std::atomic<bool> stop{false};
   std::atomic<int64_t> blocks{0}, changes{0}, passes{0};
@@ -75,29 +103,30 @@ TEST(EditorThreads, ProcessingAutomationAndRedrawsRunSideBySide) {
     }
   });
 
+  // Every round leaves both transpose buttons released, so the final state is all parameters.
   std::thread automation([&] {
     int step = 0;
     while (!stop.load()) {
       switch (step++ % 6) {
-        case 0:
-          effect->setParameter(effect, Tintinna::kToneCount, (step % 8) / 7.0f);
+        case 0:  // greys and ungreys selectors and note names, and restyles them
+          played.Set(Tintinna::kToneCount, (step % 8) / 7.0f);
           break;
-        case 1:
-          effect->setParameter(effect, Tintinna::kTone1 + step % 8, (40 + step % 40) / 127.0f);
+        case 1:  // a note at either end greys a transpose button
+          played.Set(Tintinna::kTone1 + step % 8, (step % 3 == 0 ? 127 : 30 + step % 60) / 127.0f);
           break;
         case 2:
-          effect->setParameter(effect, step % 2 ? Tintinna::kTransposeUp : Tintinna::kTransposeDown,
-                               1.0f);
+          played.Set(step % 2 ? Tintinna::kTransposeUp : Tintinna::kTransposeDown, 1.0f);
+          played.Set(Tintinna::kTransposeUp, 0.0f);
+          played.Set(Tintinna::kTransposeDown, 0.0f);
           break;
         case 3:
-          effect->setParameter(effect, Tintinna::kTransposeUp, 0.0f);
-          effect->setParameter(effect, Tintinna::kTransposeDown, 0.0f);
+          played.Set(Tintinna::kDuration, (step % 17) / 16.0f);
           break;
         case 4:
-          effect->setParameter(effect, Tintinna::kActiveA, static_cast<float>(step % 2));
+          played.Set(Tintinna::kActiveA, static_cast<float>(step % 2));
           break;
         default:
-          effect->setParameter(effect, Tintinna::kWindSpeed, 0.5f + (step % 10) / 20.0f);
+          played.Set(Tintinna::kWindSpeed, 0.5f + (step % 10) / 20.0f);
           break;
       }
       changes.fetch_add(1);
@@ -108,12 +137,11 @@ TEST(EditorThreads, ProcessingAutomationAndRedrawsRunSideBySide) {
   std::thread redraw([&] {
     int pass = 0;
     while (!stop.load()) {
-      IBounds area;
-      if (editor->CollectDirtyArea(area)) editor->DrawArea(area);
-      // Now and then a user edit too, which takes the plug-in's lock from this thread.
-      if (++pass % 50 == 0) editor->HandleMouseWheel(470, 110, {}, pass % 100 ? 1 : -1);
+      played.Tick();
+      // Now and then a user edit of the tone count, which takes the plug-in's lock from here.
+      if (++pass % 50 == 0) played.Editor().HandleMouseWheel(470, 110, {}, pass % 100 ? 1 : -1);
       passes.fetch_add(1);
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      std::this_thread::yield();
     }
   });
 
@@ -128,17 +156,35 @@ TEST(EditorThreads, ProcessingAutomationAndRedrawsRunSideBySide) {
   EXPECT_GT(passes.load(), 0);
   EXPECT_GT(gNotes.load(), 0);
 
-  // Whatever landed during the last pass is drawn by the next ones; a requested redraw takes one
-  // more pass. Then nothing is left behind.
-  for (int pass = 0; pass < 2; ++pass) {
-    IBounds area;
-    if (editor->CollectDirtyArea(area)) editor->DrawArea(area);
-  }
-  for (int i = 0; i < editor->ControlCount(); ++i)
-    EXPECT_FALSE(editor->GetControl(i)->IsDirty()) << i;
-  EXPECT_DOUBLE_EQ(editor->GetControl(1)->Value(), plugin->Wind().lastMeter / 127.0);
+  played.Tick();
+  played.Tick();
+  const std::vector<uint32_t> shown = played.Screen();
+  EXPECT_DOUBLE_EQ(played.Editor().GetControl(kMeterControl)->Value(),
+                   played.plugin->Wind().lastMeter / 127.0);
 
-  effect->dispatcher(effect, vst2::effClose, 0, 0, nullptr, 0.0f);
+  // A fresh editor given the final parameters through the same entry, and the meter and lamps.
+  Instance fresh;
+  for (int32_t i = 0; i < effect->numParams; ++i) fresh.Set(i, effect->getParameter(effect, i));
+  fresh.Editor().SetControlFromPlugin(kMeterControl, played.plugin->Wind().lastMeter / 127.0);
+  for (int k = 0; k < kLampCount; ++k) {
+    const int lamp = kFirstLampControl + k;
+    fresh.Editor().SetControlFromPlugin(lamp, played.Editor().GetControl(lamp)->Value());
+  }
+  fresh.Tick();
+  const std::vector<uint32_t> expected = fresh.Screen();
+
+  int differing = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const size_t i = static_cast<size_t>(y) * kWidth + x;
+      if (shown[i] == expected[i]) continue;
+      if (++differing <= 5) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") shows " << std::hex << shown[i]
+                      << ", a fresh draw " << expected[i];
+      }
+    }
+  }
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

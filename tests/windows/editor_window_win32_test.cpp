@@ -27,7 +27,9 @@ constexpr char kEditorClass[] = "TintinnaWndClass";
 constexpr int32_t kWSpeed = 0;
 constexpr int32_t kTone1 = 3;
 constexpr int32_t kCcA = 19;
+constexpr int32_t kTransposeUp = 24;
 constexpr POINT kCcASwitch{205, 325};
+constexpr POINT kTransposeUpButton{770, 70};
 constexpr POINT kTone1Field{470, 70};
 constexpr POINT kEmptySpot{300, 200};
 constexpr int kWSpeedTrackLeft = 70;
@@ -179,6 +181,27 @@ class EditorWindow : public testing::Test {
       if (n.index == index) opcodes.push_back(n.opcode);
     }
     return opcodes;
+  }
+
+  // Every end of edit follows a begin, one edit at a time (the notices of one parameter).
+  static testing::AssertionResult Balanced(const std::vector<int32_t>& opcodes) {
+    bool open = false;
+    for (const int32_t opcode : opcodes) {
+      if (opcode == vst2::audioMasterBeginEdit && open)
+        return testing::AssertionFailure() << "begin inside an edit";
+      if (opcode == vst2::audioMasterEndEdit && !open)
+        return testing::AssertionFailure() << "end without a begin";
+      if (opcode != vst2::audioMasterAutomate) open = opcode == vst2::audioMasterBeginEdit;
+    }
+    if (open) return testing::AssertionFailure() << "edit left open";
+    return testing::AssertionSuccess();
+  }
+  // The wind blows hard and the chimes ring: the meter and the lamps repaint at every tick.
+  void PlayWhileTicking(int ticks) {
+    for (int i = 0; i < ticks; ++i) {
+      for (int block = 0; block < 8; ++block) host_->Process(kBlock);
+      NextTicks(1);
+    }
   }
 
   std::unique_ptr<DllHost> host_;
@@ -346,7 +369,20 @@ TEST_F(EditorWindow, WheelOnAToneSelectorStepsItsNoteByOnePerNotch) {
   // Less than a notch is still reported, as no step at all.
   SendMessageA(editor_, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), screen);
   EXPECT_EQ(host_->ParameterDisplay(kTone1), "49");
-  EXPECT_FALSE(NoticesFor(kTone1).empty());
+  const std::vector<int32_t> notices = NoticesFor(kTone1);
+  EXPECT_EQ(std::count(notices.begin(), notices.end(), vst2::audioMasterBeginEdit), 3);
+  EXPECT_TRUE(Balanced(notices)) << "each notch is an edit of its own";
+}
+
+TEST_F(EditorWindow, ADoubleClickOnATransposeButtonIsTwoPressesEachInItsOwnEdit) {
+  SendMessageA(editor_, WM_LBUTTONDOWN, MK_LBUTTON, At(kTransposeUpButton));
+  SendMessageA(editor_, WM_LBUTTONUP, 0, At(kTransposeUpButton));
+  SendMessageA(editor_, WM_LBUTTONDBLCLK, MK_LBUTTON, At(kTransposeUpButton));
+  SendMessageA(editor_, WM_LBUTTONUP, 0, At(kTransposeUpButton));
+  EXPECT_EQ(host_->ParameterDisplay(kTone1), "50");
+  const std::vector<int32_t> notices = NoticesFor(kTransposeUp);
+  EXPECT_EQ(std::count(notices.begin(), notices.end(), vst2::audioMasterBeginEdit), 2);
+  EXPECT_TRUE(Balanced(notices));
 }
 
 // ---- Value entry --------------------------------------------------------------------------------
@@ -401,18 +437,39 @@ TEST_F(EditorWindow, AnOpenEditBoxFollowsAValueTheHostChanges) {
   EXPECT_EQ(EntryBox(), box) << "the entry stays open";
 }
 
-TEST_F(EditorWindow, RightClickOnTheEditorCancelsTheEntry) {
+TEST_F(EditorWindow, RightClickOnTheEditorCancelsTheEntryAndMovesNothing) {
   RightClick(kTone1Field);
   HWND box = EntryBox();
   ASSERT_NE(box, nullptr);
   Type(box, "70");
-  SendMessageA(editor_, WM_RBUTTONDOWN, MK_RBUTTON, At(kEmptySpot));
-  SendMessageA(editor_, WM_RBUTTONUP, 0, At(kEmptySpot));
+  // The cancelling click lands on a push button: neither its press nor its release may reach it.
+  RightClick(kTransposeUpButton);
   NextTicks();
   EXPECT_EQ(EntryBox(), nullptr);
   EXPECT_EQ(host_->ParameterDisplay(kTone1), "48");
   const std::vector<int32_t> notices = NoticesFor(kTone1);
   EXPECT_EQ(std::count(notices.begin(), notices.end(), vst2::audioMasterAutomate), 0);
+  EXPECT_TRUE(Balanced(notices));
+  EXPECT_TRUE(NoticesFor(kTransposeUp).empty());
+}
+
+TEST_F(EditorWindow, TypingWhileTheMeterMovesSurvivesAndCommits) {
+  SetNormalized(kWSpeed, 1.0f);
+  SetNormalized(11, 0.0f);  // light clappers: many strikes
+  RightClick(kTone1Field);
+  HWND box = EntryBox();
+  ASSERT_NE(box, nullptr);
+  Type(box, "6");
+  PlayWhileTicking(6);
+  EXPECT_EQ(Text(box), "6");
+  Type(box, "2");
+  PlayWhileTicking(6);
+  EXPECT_EQ(Text(box), "62");
+  SendMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+  NextTicks();
+  EXPECT_EQ(host_->ParameterDisplay(kTone1), "62");
+  EXPECT_EQ(EntryBox(), nullptr);
+  EXPECT_TRUE(Balanced(NoticesFor(kTone1)));
 }
 
 TEST_F(EditorWindow, LeftClickElsewhereCommitsTheEntryAndPressesThatControl) {
