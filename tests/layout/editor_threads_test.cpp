@@ -15,6 +15,8 @@
 #include "controls/control.h"
 #include "graphics/graphics_core.h"
 #include "instrument/tintinna.h"
+#include "plug/mutex.h"
+#include "plug/parameter.h"
 #include "plug/vst2_abi.h"
 
 namespace {
@@ -155,6 +157,31 @@ TEST(EditorThreads, TwoTicksAfterProcessingAutomationAndEditsTheScreenShowsTheFi
   EXPECT_GT(changes.load(), 0);
   EXPECT_GT(passes.load(), 0);
   EXPECT_GT(gNotes.load(), 0);
+
+  // Last, changes land as the worst interleavings would have them. The editor ticks after the
+  // host's entry pushed a value into the controls and before it set the parameter:
+  const auto splitSet = [&](int32_t index, double normalized) {
+    ScopedLock lock(&played.plugin->Lock());
+    played.Editor().SetParameterFromPlugin(index, normalized, true);
+    played.Tick();
+    played.plugin->GetParameter(index)->SetFromNormalized(normalized);
+    played.plugin->ParameterChanged(index);
+  };
+  splitSet(Tintinna::kDuration, 0.25);
+  splitSet(Tintinna::kTone1 + 2, 100 / 127.0);
+  splitSet(Tintinna::kToneCount, 2 / 7.0);
+  // And a change of look lands between the scan and the paint, far outside the scanned area
+  // (the meter's): a tone at the top greys the transpose-up button.
+  for (int32_t chime = 0; chime < kLampCount; ++chime) played.Set(Tintinna::kTone1 + chime, 0.5f);
+  played.Tick();
+  played.Tick();
+  const double meter = played.plugin->Wind().lastMeter / 127.0;
+  played.Editor().SetControlFromPlugin(kMeterControl, meter > 0.5 ? 0.0 : 1.0);
+  IBounds area;
+  played.Editor().CollectDirtyArea(area);
+  played.Set(Tintinna::kTone1, 1.0f);
+  played.Editor().DrawArea(area);
+  played.Editor().SetControlFromPlugin(kMeterControl, meter);
 
   played.Tick();
   played.Tick();
