@@ -103,7 +103,32 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCommandLine{{"--set-normalized", "a=", "p.so"}, "bad --set-normalized"},
                     BadCommandLine{{"--program", "-1", "p.so"}, "bad --program"},
                     BadCommandLine{{"--quiet=yes", "p.so"}, "takes no value"},
-                    BadCommandLine{{"--midi=", "p.so"}, "needs a file name"}));
+                    BadCommandLine{{"--midi=", "p.so"}, "needs a file name"},
+                    BadCommandLine{{"--wav=", "p.so"}, "needs a file name"},
+                    BadCommandLine{{"--instrument", "kazoo", "p.so"},
+                                   "unknown --instrument 'kazoo'"},
+                    BadCommandLine{{"--instrument", "0", "p.so"}, "unknown --instrument"},
+                    BadCommandLine{{"--instrument", "129", "p.so"}, "unknown --instrument"},
+                    BadCommandLine{{"--wav-format", "mp3", "p.so"}, "bad --wav-format"}));
+
+TEST(OptionParsing, TakesInstrumentsByNameAliasOrNumber) {
+  const struct {
+    const char* text;
+    int program;
+  } cases[] = {{"tubular-bells", 14}, {"Music Box", 10}, {"crystal", 98},
+               {"fx-3-crystal", 98},  {"1", 0},          {"128", 127},
+               {"celesta", 8},        {"warm", 89}};
+  for (const auto& c : cases) {
+    const ParseResult result = Parse({"--instrument", c.text, "p.so"});
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.options.instrument, c.program) << c.text;
+    EXPECT_EQ(FindInstrument(InstrumentName(c.program)), c.program);
+  }
+  const ParseResult defaults = Parse({"--wav", "a.wav", "--wav-format=float", "p.so"});
+  ASSERT_TRUE(defaults.ok);
+  EXPECT_EQ(defaults.options.instrument, kTubularBells);
+  EXPECT_TRUE(defaults.options.wavFloat);
+}
 
 }  // namespace
 }  // namespace host

@@ -91,8 +91,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       continue;
     }
     static const char* const kValued[] = {
-        "--rate",           "--block",   "--tempo",      "--time-signature", "--seconds", "--set",
-        "--set-normalized", "--program", "--load-state", "--save-state",     "--midi"};
+        "--rate",       "--block",      "--tempo",          "--time-signature",
+        "--seconds",    "--set",        "--set-normalized", "--program",
+        "--load-state", "--save-state", "--midi",           "--wav",
+        "--wav-format", "--soundfont",  "--instrument",     "--plot"};
     bool known = false;
     for (const char* candidate : kValued) known = known || name == candidate;
     if (!known) return fail("unknown option " + name);
@@ -131,6 +133,19 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (!ParseInteger(value, 0, 0x7FFFFFFF, o.program)) {
         return fail("bad --program '" + value + "' (a program number from 0)");
       }
+    } else if (name == "--instrument") {
+      const int program = FindInstrument(value);
+      if (program < 0) {
+        return fail("unknown --instrument '" + value +
+                    "' (a General MIDI name such as tubular-bells, celesta, glockenspiel, "
+                    "music-box, vibraphone, or a program number 1 to 128)");
+      }
+      o.instrument = program;
+    } else if (name == "--wav-format") {
+      if (value != "24" && value != "float") {
+        return fail("bad --wav-format '" + value + "' (24 or float)");
+      }
+      o.wavFloat = value == "float";
     } else if (value.empty()) {
       return fail(name + " needs a file name");
     } else if (name == "--load-state") {
@@ -139,6 +154,12 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.saveState = value;
     } else if (name == "--midi") {
       o.midiPath = value;
+    } else if (name == "--wav") {
+      o.wavPath = value;
+    } else if (name == "--soundfont") {
+      o.soundFont = value;
+    } else if (name == "--plot") {
+      o.plotPath = value;
     }
   }
   if (!o.help && o.pluginPath.empty()) return fail("no plug-in given");
@@ -150,7 +171,8 @@ std::string UsageText() {
   return R"(usage: tintinna-host [options] PLUGIN
 
 Loads a VST 2 plug-in, runs it with a playing transport over silent stereo input, records the
-MIDI it sends into a Standard MIDI File and prints a summary.
+MIDI it sends into a Standard MIDI File and prints a summary; it can also render that MIDI to
+audio and draw it.
 
 options:
   --rate HZ               sample rate, whole Hz (default 44100)
@@ -166,6 +188,14 @@ options:
   --save-state FILE       save the plug-in's bank chunk (effGetChunk, index 0) after the run
   --midi FILE             MIDI file to write (default tintinna.mid)
   --no-midi               write no MIDI file
+  --wav FILE              also play the MIDI through a SoundFont synth, sample by sample, and
+                          write the audio, with a 3 s tail, as a WAV file
+  --wav-format F          24 (24-bit integer samples, the default) or float (32-bit float)
+  --soundfont FILE        SoundFont for --wav (default /usr/share/sounds/sf2/TimGM6mb.sf2)
+  --instrument NAME|N     General MIDI program for --wav: a name such as tubular-bells (the
+                          default), celesta, glockenspiel, music-box, vibraphone, marimba,
+                          crystal, or a number 1 to 128
+  --plot FILE.png         draw the run as a piano roll over the wind's controller stream
   --events                print every event the plug-in sends, in the order it sends them
   --quiet                 print nothing but errors
   --help                  show this text
@@ -173,7 +203,7 @@ options:
 Order of set-up: open, sample rate, block size, program, state, parameters, then the run.
 A parameter value is matched against the plug-in's display text; the host searches for it by
 bisection, so numeric displays must grow or fall steadily with the value.
-Exit status: 0 success, 1 the run failed, 2 bad command line.
+Exit status: 0 success, 1 the run failed (or, with --wav, sent no notes), 2 bad command line.
 )";
 }
 

@@ -5,7 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/host/instrument_names.h"
+
 namespace host {
+
+// The small General MIDI SoundFont that the bootstrap installs, and its Debian package.
+constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+constexpr const char* kDefaultSoundFontPackage = "timgm6mb-soundfont";
 
 struct ParameterAssignment {
   std::string key;    // parameter name or index
@@ -26,6 +32,11 @@ struct HostOptions {
   std::string loadState;
   std::string saveState;
   std::string midiPath = "tintinna.mid";  // empty: no file
+  std::string wavPath;                    // empty: no audio
+  bool wavFloat = false;                  // 32-bit float samples instead of 24-bit integers
+  std::string soundFont;                  // empty: kDefaultSoundFont
+  int32_t instrument = kTubularBells;     // General MIDI program from 0
+  std::string plotPath;                   // empty: no picture
   bool printEvents = false;
   bool quiet = false;
   bool help = false;
