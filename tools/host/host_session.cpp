@@ -121,6 +121,7 @@ bool RunSession(const HostOptions& options, HostObserver& observer, SessionRepor
   report.numParams = effect.numParams;
   report.numPrograms = effect.numPrograms;
   report.flags = effect.flags;
+  const std::vector<std::string> opened = ParameterDisplays(*plugin);
 
   if (options.program >= 0) {
     if (options.program >= effect.numPrograms) {
@@ -132,6 +133,7 @@ bool RunSession(const HostOptions& options, HostObserver& observer, SessionRepor
   }
   if (!options.loadState.empty() && !ApplyState(*plugin, options.loadState, error)) return false;
   if (!ApplyParameters(*plugin, options, report, error)) return false;
+  report.changedSettings = ChangedDisplays(opened, ParameterDisplays(*plugin));
 
   const int64_t total = SessionFrames(options);
   plugin->Start();

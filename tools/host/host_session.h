@@ -21,6 +21,9 @@ struct SessionReport {
   int32_t flags = 0;
   // "name = display label" for each parameter that was set, in order.
   std::vector<std::string> parameterSettings;
+  // "name = display label" of each parameter that program, state and settings left away from
+  // the value the plug-in opened with.
+  std::vector<std::string> changedSettings;
   int64_t frames = 0;
   int64_t blocks = 0;
   int64_t automationNotices = 0;

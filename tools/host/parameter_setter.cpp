@@ -213,4 +213,24 @@ bool ParameterSetter::SetText(int32_t index, const std::string& value, std::stri
   return true;
 }
 
+std::vector<std::string> ParameterDisplays(PluginInstance& plugin) {
+  std::vector<std::string> displays;
+  for (int32_t index = 0; index < plugin.ParameterCount(); ++index) {
+    std::string shown = plugin.ParameterName(index) + " = " + plugin.ParameterDisplay(index);
+    const std::string label = plugin.ParameterLabel(index);
+    if (!label.empty()) shown += " " + label;
+    displays.push_back(shown);
+  }
+  return displays;
+}
+
+std::vector<std::string> ChangedDisplays(const std::vector<std::string>& before,
+                                         const std::vector<std::string>& now) {
+  std::vector<std::string> changed;
+  for (size_t i = 0; i < now.size(); ++i) {
+    if (i >= before.size() || before[i] != now[i]) changed.push_back(now[i]);
+  }
+  return changed;
+}
+
 }  // namespace host

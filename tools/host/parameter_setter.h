@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/host/plugin_instance.h"
 
@@ -43,6 +44,13 @@ class ParameterSetter {
 
   PluginInstance& plugin_;
 };
+
+// "name = display label" for every parameter, in index order.
+std::vector<std::string> ParameterDisplays(PluginInstance& plugin);
+
+// The entries of now that differ from the same index of before.
+std::vector<std::string> ChangedDisplays(const std::vector<std::string>& before,
+                                         const std::vector<std::string>& now);
 
 // Parses a whole string as a finite decimal number.
 bool ParseNumber(const std::string& text, double& number);
