@@ -6,6 +6,7 @@
 #include "tools/host/host_session.h"
 #include "tools/host/host_summary.h"
 #include "tools/host/progress_bar.h"
+#include "tools/host/run_media.h"
 #include "tools/host/smf_writer.h"
 
 namespace host {
@@ -14,17 +15,24 @@ namespace {
 
 constexpr const char* kPrefix = "tintinna-host: ";
 
-// Collects the events and moves the progress bar.
+// Collects the events, hands them to the audio and moves the progress bar, which also covers
+// the audio's tail.
 class CommandObserver : public EventCollector {
  public:
-  CommandObserver(int32_t sampleRate, std::ostream* print, ProgressBar& bar)
-      : EventCollector(sampleRate, print), bar_(bar) {}
+  CommandObserver(int32_t sampleRate, std::ostream* print, ProgressBar& bar, RunMedia* media)
+      : EventCollector(sampleRate, print), bar_(bar), media_(media) {}
+  void OnMidiEvent(const HostMidiEvent& event) override {
+    EventCollector::OnMidiEvent(event);
+    if (media_ != nullptr) media_->OnMidiEvent(event);
+  }
   void OnBlockDone(int64_t blockStart, int32_t frames, int64_t totalFrames) override {
-    bar_.Update(blockStart + frames, totalFrames);
+    if (media_ != nullptr) media_->OnRunAdvanced(blockStart + frames);
+    bar_.Update(blockStart + frames, totalFrames + (media_ ? media_->TailFrames() : 0));
   }
 
  private:
   ProgressBar& bar_;
+  RunMedia* media_;
 };
 
 }  // namespace
@@ -42,12 +50,18 @@ int RunHostCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return kExitSuccess;
   }
 
-  ProgressBar bar(err, progress && !options.quiet);
-  CommandObserver observer(options.sampleRate,
-                           options.printEvents && !options.quiet ? &out : nullptr, bar);
-  SessionReport report;
   std::string error;
-  const bool ran = RunSession(options, observer, report, error);
+  const std::unique_ptr<RunMedia> media = PrepareRunMedia(options, error);
+  if (!error.empty()) {
+    err << kPrefix << error << '\n';
+    return kExitRuntimeError;
+  }
+  ProgressBar bar(err, progress && !options.quiet);
+  CommandObserver observer(
+      options.sampleRate, options.printEvents && !options.quiet ? &out : nullptr, bar, media.get());
+  SessionReport report;
+  bool ran = RunSession(options, observer, report, error);
+  if (ran && media) ran = media->Finish(report, observer.Events(), bar, error);
   bar.Finish();
   if (!ran) {
     err << kPrefix << error << '\n';
@@ -67,8 +81,14 @@ int RunHostCommand(const std::vector<std::string>& args, std::ostream& out, std:
       return kExitRuntimeError;
     }
   }
+  const MidiSummary summary = Summarize(observer.Events());
   if (!options.quiet) {
-    PrintSummary(out, options, report, Summarize(observer.Events()), options.midiPath);
+    PrintSummary(out, options, report, summary, options.midiPath);
+    if (media) media->PrintSummary(out);
+  }
+  if (!options.wavPath.empty() && summary.noteOns == 0) {
+    err << kPrefix << "the plug-in sent no notes: " << options.wavPath << " holds only silence\n";
+    return kExitRuntimeError;
   }
   return kExitSuccess;
 }
