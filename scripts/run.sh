@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Bootstraps, builds the plug-in and the command-line host, and plays a minute of chimes in a
-# lively wind: writes tintinna.mid in the current directory and prints a summary. Extra
-# arguments go to tintinna-host (for example --seconds 300 or --events).
+# lively wind: writes tintinna.mid, the chimes heard through a SoundFont synth in tintinna.wav
+# and their picture in tintinna.png in the current directory, and prints a summary. Extra
+# arguments go to tintinna-host (for example --seconds 300, --instrument celesta or --events).
 set -euo pipefail
 here="$(pwd)"
 cd "$(dirname "$0")/.."
@@ -19,4 +20,4 @@ fi
 cd "$here"
 exec "$root/build/default/tools/host/tintinna-host" \
   --seconds 60 --set WSpeed=25 --set Variable=10 --set ClapSize=0.7 \
-  --midi tintinna.mid "$@" "$plugin"
+  --midi tintinna.mid --wav tintinna.wav --plot tintinna.png "$@" "$plugin"
