@@ -126,6 +126,8 @@ std::unique_ptr<SynthRenderer> SynthRenderer::Create(const SynthSettings& settin
   fluid_settings_setint(s, "synth.lock-memory", 0);
   fluid_settings_setint(s, "synth.threadsafe-api", 0);
   fluid_settings_setint(s, "synth.verbose", 0);
+  // Only the samples of the programs in use are read, so a large SoundFont costs little memory.
+  fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
   fluid_settings_setint(s, "synth.polyphony", kVoices);
   // The reverb feeds a small constant offset (about -150 dBFS) into the mix against denormals,
   // so a run without notes would not be digital silence; chimes hang outdoors anyway.
