@@ -148,6 +148,12 @@ TEST(RunMedia, SameArgumentsGiveTheSameWavAndPictureBytes) {
   EXPECT_EQ(first[0], second[0]);
   EXPECT_EQ(first[1].rfind("\x89PNG", 0), 0u);
   EXPECT_EQ(first[1], second[1]);
+  // The float format's peak chunk would carry the time of writing.
+  ASSERT_EQ(RunTintinna({"--seconds", "1", "--no-midi", "--wav-format", "float", "--wav",
+                         Temp("same.wav"), "--quiet"})
+                .status,
+            kExitRuntimeError);  // a second of wind brings no notes
+  EXPECT_EQ(ReadFile(Temp("same.wav")).find("PEAK"), std::string::npos);
   std::filesystem::remove(Temp("same.wav"));
   std::filesystem::remove(Temp("same.png"));
 }
