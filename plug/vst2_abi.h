@@ -156,6 +156,18 @@ struct VstMidiEvent {
   char reserved2;
 };
 
+// A system-exclusive message: the dump lives in the sender's memory, valid during the call only.
+struct VstMidiSysexEvent {
+  int32_t type;
+  int32_t byteSize;
+  int32_t deltaFrames;
+  int32_t flags;
+  int32_t dumpBytes;
+  intptr_t reserved1;
+  char* sysexDump;
+  intptr_t reserved2;
+};
+
 // Variable length: a list of n events is allocated with room for n pointers.
 struct VstEvents {
   int32_t numEvents;
@@ -267,10 +279,17 @@ static_assert(offsetof(AEffect, processReplacing) == 120);
 static_assert(offsetof(AEffect, processDoubleReplacing) == 128);
 static_assert(offsetof(AEffect, future) == 136);
 static_assert(offsetof(VstEvents, events) == 16);
+static_assert(sizeof(VstMidiSysexEvent) == 48);
+static_assert(offsetof(VstMidiSysexEvent, sysexDump) == 32);
 #else
 static_assert(sizeof(AEffect) == 144);
-static_assert(offsetof(AEffect, processReplacing) == 84);
+static_assert(offsetof(AEffect, initialDelay) == 48);
+static_assert(offsetof(AEffect, object) == 64);
+static_assert(offsetof(AEffect, processReplacing) == 80);
+static_assert(offsetof(AEffect, processDoubleReplacing) == 84);
 static_assert(offsetof(VstEvents, events) == 8);
+static_assert(sizeof(VstMidiSysexEvent) == 32);
+static_assert(offsetof(VstMidiSysexEvent, sysexDump) == 24);
 #endif
 static_assert(sizeof(VstEvent) == 32);
 static_assert(sizeof(VstMidiEvent) == 32);
