@@ -54,7 +54,12 @@ void Connect(PointerList<Channel>& channels, int start, int count, bool connecte
   for (int64_t i = std::max(start, 0); i < end; ++i) {
     Channel* channel = channels.Get(static_cast<int32_t>(i));
     channel->connected = connected;
-    if (!connected) *channel->slot = ScratchOf(channel->scratch);
+    if (connected) continue;
+    // Nothing refreshes the scratch of an unconnected channel: whatever block it last held
+    // would be replayed on every call, so it reads silence from now on.
+    if (channel->scratch.Size() > 0)
+      std::memset(channel->scratch.Data(), 0, static_cast<size_t>(channel->scratch.Size()));
+    *channel->slot = ScratchOf(channel->scratch);
   }
 }
 
