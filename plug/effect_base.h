@@ -76,7 +76,8 @@ class IEffectBase {
   virtual void SpareHookA() {}
   // [locked] The host switched processing on or off.
   virtual void ActivationChanged(bool active);
-  // [locked] An incoming MIDI message; the base passes it through to the output.
+  // [locked] An incoming MIDI message; the base passes it through to the output in the next
+  // processing call.
   virtual void ProcessMidiMessage(const IMidiMessage& message);
   // Writes a name for MIDI key number into text (capacity bytes); the base has none.
   virtual bool GetMidiNoteText(int key, char* text, int capacity);
@@ -113,9 +114,10 @@ class IEffectBase {
   // becomes 0 and nothing is processed until a size fits.
   virtual void SetBlockSize(int frames);
   virtual void SetLatency(int samples) { latency_ = samples; }
-  // [host service, audio] Sends one message to the host at once; true when the host took it.
+  // [host service, audio] Queues one message for the host, which receives it in the processing
+  // call in which its offset falls; true when it was queued.
   virtual bool SendMidiMessage(const IMidiMessage& message) = 0;
-  // Sends a HeapBuffer of IMidiMessage records in order; true when every send succeeded.
+  // Queues a HeapBuffer of IMidiMessage records in order; true when every one was queued.
   virtual bool SendMidiMessages(const HeapBuffer& messages) = 0;
 
   // ---- Parameters ----------------------------------------------------------------------------

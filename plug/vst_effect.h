@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plug/effect_base.h"
+#include "plug/event_queue.h"
 #include "plug/state_chunk.h"
 #include "plug/vst2_abi.h"
 
@@ -49,15 +50,20 @@ class IVstEffect : public IEffectBase {
   void SetLatency(int samples) override;
   // [locked by caller] Also sizes the adapter's stand-in buffers for missing host channels.
   void SetBlockSize(int frames) override;
-  // [host service, audio] The event's delta frames are the message offset plus the start of
-  // the slice being processed, so MIDI keeps its place when a call is processed in slices.
+  // [host service, locked] Queues the message for the host. During processing its offset
+  // counts from the start of the slice being processed and it reaches the host in the call in
+  // which it falls; outside processing (MIDI passed through) it goes out in the next call. The
+  // host receives one list per call, in time order. False when the queue had no room for it.
   bool SendMidiMessage(const IMidiMessage& message) override;
   bool SendMidiMessages(const HeapBuffer& messages) override;
 
   // [audio] False only when the host reports valid time information with playing clear.
   bool IsTransportRunning();
-  // Sends a host event unchanged in a list of one; true when the host took it.
+  // [locked] Queues a copy of a host event that is not MIDI for the next processing call, at its
+  // own delta frames; false when it was refused (see EventQueue).
   bool ForwardHostEvent(vst2::VstEvent* event);
+  // Events waiting for a later call, and those dropped for want of room.
+  const EventQueue& QueuedEvents() const noexcept { return events_; }
 
   // ---- Host-facing entries (installed in the effect record) ---------------------------------
   // [window thread, locked] effClose releases the lock, then deletes the plug-in.
@@ -102,6 +108,8 @@ class IVstEffect : public IEffectBase {
   // size, and null host buffers are replaced by the stand-ins below.
   void ProcessFloat(float** inputs, float** outputs, int32_t frames, FloatMode mode);
   void ProcessDouble(double** inputs, double** outputs, int32_t frames);
+  // [audio] Hands the host the events due in this call of frames, as one list.
+  void DeliverEvents(int32_t frames);
   // Sizes the per-call buffer views to the channel counts (never on the audio thread).
   void PrepareHostViews();
   void UpdateArrangements();
@@ -117,8 +125,10 @@ class IVstEffect : public IEffectBase {
   IStateChunk bankChunk_;
   vst2::AEffect effect_{};
 
+  EventQueue events_;
   // Start of the slice being processed, added to outgoing MIDI; 0 outside processing.
   int32_t sliceOffset_ = 0;
+  bool processing_ = false;
   // The host's buffers offset to the current slice, one entry per channel.
   std::vector<float*> floatInputViews_;
   std::vector<float*> floatOutputViews_;

@@ -136,17 +136,8 @@ int IVstEffect::GetHostType() {
 }
 
 bool IVstEffect::SendMidiMessage(const IMidiMessage& message) {
-  vst2::VstMidiEvent event{};
-  event.type = vst2::kVstMidiType;
-  event.byteSize = sizeof(vst2::VstMidiEvent);
-  event.deltaFrames = message.offset + sliceOffset_;
-  event.midiData[0] = static_cast<char>(message.status);
-  event.midiData[1] = static_cast<char>(message.data1);
-  event.midiData[2] = static_cast<char>(message.data2);
-  vst2::VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = reinterpret_cast<vst2::VstEvent*>(&event);
-  return CallHost(vst2::audioMasterProcessEvents, 0, 0, &events, 0) == 1;
+  return events_.AddMidi(int64_t{sliceOffset_} + message.offset, message.status, message.data1,
+                         message.data2, !processing_);
 }
 
 bool IVstEffect::SendMidiMessages(const HeapBuffer& messages) {
@@ -158,8 +149,15 @@ bool IVstEffect::SendMidiMessages(const HeapBuffer& messages) {
 }
 
 bool IVstEffect::ForwardHostEvent(vst2::VstEvent* event) {
-  vst2::VstEvents events{};
-  events.numEvents = 1;
-  events.events[0] = event;
-  return CallHost(vst2::audioMasterProcessEvents, 0, 0, &events, 0) == 1;
+  return event && events_.AddHostEvent(*event);
+}
+
+void IVstEffect::DeliverEvents(int32_t frames) {
+  // From here on, whatever the host passes in (even from inside the call below) is for the next
+  // call.
+  processing_ = false;
+  sliceOffset_ = 0;
+  if (vst2::VstEvents* list = events_.TakeDue(frames))
+    CallHost(vst2::audioMasterProcessEvents, 0, 0, list, 0.0f);
+  events_.Release();
 }

@@ -31,13 +31,17 @@ void IVstEffect::VSTProcessDoubleReplacing(vst2::AEffect* effect, double** input
 
 // A host may pass more frames than the block size it announced; the scratch buffers hold only a
 // block, so such a call runs as consecutive slices, each seen by the instrument as one block.
+// The events of all slices reach the host together, as the one list of this call.
 void IVstEffect::ProcessFloat(float** inputs, float** outputs, int32_t frames, FloatMode mode) {
   if (midi_) CallHost(vst2::audioMasterWantMidi, 0, 0, nullptr, 0.0f);
   const int block = GetBlockSize();
   if (block <= 0 || floatInputViews_.size() < static_cast<size_t>(InputCount()) ||
-      floatOutputViews_.size() < static_cast<size_t>(OutputCount()))
+      floatOutputViews_.size() < static_cast<size_t>(OutputCount())) {
+    DeliverEvents(frames);
     return;
+  }
 
+  processing_ = true;
   for (int32_t start = 0; start < frames; start += block) {
     const int32_t count = std::min(block, frames - start);
     for (int i = 0; i < InputCount(); ++i) {
@@ -56,7 +60,7 @@ void IVstEffect::ProcessFloat(float** inputs, float** outputs, int32_t frames, F
     else
       RunBlockAccumulating(count);
   }
-  sliceOffset_ = 0;
+  DeliverEvents(frames);
 }
 
 void IVstEffect::ProcessDouble(double** inputs, double** outputs, int32_t frames) {
@@ -64,9 +68,12 @@ void IVstEffect::ProcessDouble(double** inputs, double** outputs, int32_t frames
   // Unconnected channels point at block-size scratch, so double calls are sliced as well.
   const int block = GetBlockSize();
   if (block <= 0 || doubleInputViews_.size() < static_cast<size_t>(InputCount()) ||
-      doubleOutputViews_.size() < static_cast<size_t>(OutputCount()))
+      doubleOutputViews_.size() < static_cast<size_t>(OutputCount())) {
+    DeliverEvents(frames);
     return;
+  }
 
+  processing_ = true;
   for (int32_t start = 0; start < frames; start += block) {
     const int32_t count = std::min(block, frames - start);
     bool silenceShared = false;
@@ -86,7 +93,7 @@ void IVstEffect::ProcessDouble(double** inputs, double** outputs, int32_t frames
     // The instrument sees the stand-in directly; keep it silent for the next slice.
     if (silenceShared) std::fill_n(silentDouble_.begin(), count, 0.0);
   }
-  sliceOffset_ = 0;
+  DeliverEvents(frames);
 }
 
 float IVstEffect::VSTGetParameter(vst2::AEffect* effect, int32_t index) {

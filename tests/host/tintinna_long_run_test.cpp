@@ -24,9 +24,11 @@ class InvariantChecker : public HostObserver {
  public:
   void OnMidiEvent(const HostMidiEvent& event) override {
     ++events_;
-    if (event.deltaFrames < 0 || event.deltaFrames > kBlock + kBounceReach) {
+    if (event.deltaFrames < 0 || event.deltaFrames >= kBlock) {
       Fail("offset " + std::to_string(event.deltaFrames) + " outside the block", event);
     }
+    if (event.sampleTime < lastTime_) Fail("out of time order", event);
+    lastTime_ = event.sampleTime;
     if (!event.IsNoteOn() && !event.IsNoteOff()) return;
     int64_t& since = soundingSince_[static_cast<size_t>(event.Channel() * 128 + event.data1)];
     if (event.IsNoteOn()) {
@@ -46,8 +48,9 @@ class InvariantChecker : public HostObserver {
 
   void OnBlockDone(int64_t blockStart, int32_t frames, int64_t) override {
     const int64_t blockEnd = blockStart + frames;
-    // A note-off goes out in the block in which it falls due, so after a block no note may have
-    // sounded for the whole note length or more.
+    // A note-off goes out in the block in which it falls due, or with a bounce onto its chime
+    // made in that block, so after a block no note may have sounded much longer than its
+    // length.
     for (int key : sounding_) {
       const int64_t age = blockEnd - soundingSince_[static_cast<size_t>(key)];
       if (age > kMaxAge) {
@@ -60,6 +63,7 @@ class InvariantChecker : public HostObserver {
     }
   }
 
+  int64_t lastTime_ = 0;
   int64_t events_ = 0;
   int64_t noteOns_ = 0;
   int64_t noteOffs_ = 0;
@@ -68,7 +72,8 @@ class InvariantChecker : public HostObserver {
   std::vector<int> sounding_;
 
  private:
-  static constexpr int64_t kMaxAge = static_cast<int64_t>(kRate * kNoteSeconds) + 1;
+  static constexpr int64_t kMaxAge =
+      static_cast<int64_t>(kRate * kNoteSeconds) + kBlock + kBounceReach;
 
   void Fail(const std::string& what, const HostMidiEvent& event) {
     ++failures_;

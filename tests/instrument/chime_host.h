@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,8 +15,9 @@
 namespace chime_test {
 
 struct Event {
-  int64_t time = 0;  // block start + delta frames
-  int block = 0;     // number of the processing call that produced it
+  int64_t time = 0;      // song position at the block start + delta frames
+  int64_t hostTime = 0;  // frames of every call before this one + delta frames
+  int block = 0;         // number of the processing call that delivered it
   int32_t offset = 0;
   uint8_t status = 0;
   uint8_t data1 = 0;
@@ -28,7 +30,10 @@ struct Event {
 };
 
 // One host per thread at a time: the callback finds it through a thread-local pointer, since
-// the plug-in may call the host before its effect record is handed out.
+// the plug-in may call the host before its effect record is handed out. Every host checks the
+// delivery as real hosts need it, and fails the test on its destruction if it saw one event
+// outside [0, frames) of its call, out of time order, outside processing, or a second list in
+// one call.
 class ChimeHost {
  public:
   static constexpr int kMaxFrames = 1 << 16;
@@ -64,7 +69,10 @@ class ChimeHost {
   std::vector<Event> events;
   std::vector<std::pair<int, float>> automation;  // audioMasterAutomate: index, value
   int64_t position = 0;                           // samples processed while playing
+  int64_t hostTime = 0;                           // samples processed, playing or not
   int blocks = 0;
+  int deliveryFaults = 0;
+  std::string firstFault;
 
   // Events of the most recent processing call.
   std::vector<Event> LastBlock() const;
@@ -82,7 +90,13 @@ class ChimeHost {
   vst2::VstTimeInfo time_{};
   std::vector<float> in_[2];
   std::vector<float> out_[2];
+  void Fault(const std::string& what);
+
   int64_t blockStart_ = 0;
+  int callFrames_ = 0;
+  bool inCall_ = false;
+  int listsThisCall_ = 0;
+  int32_t lastDelta_ = 0;
 };
 
 // The next value ChimeRandom will give on this thread, without taking it.
@@ -93,9 +107,11 @@ void SteerNextDraw(const std::function<bool(int)>& wanted);
 // Runs body on a fresh thread, whose ChimeRandom starts at 1, and waits for it.
 void OnFreshThread(const std::function<void()>& body);
 
-// Every note-on of the host's events is ended once, with "Duration" 0.1 s at 44.1 kHz in blocks of
-// blockFrames: at its due time, or early by the chime's next strike when that comes before the
-// block in which the note-off falls due has ended. Returns the number of notes checked.
+// Every note-on of the host's events, with "Duration" 0.1 s at 44.1 kHz in blocks of blockFrames,
+// is ended by the next note-off of its key no later than a bounce after the end of the block in
+// which it falls due (a strike or bounce of the chime made in that block ends it at its own
+// time); exactly at its due time when no other note-on of the key lies within a bounce of that
+// span. Returns the number of notes checked.
 int ExpectEveryNoteEnded(const ChimeHost& host, int blockFrames);
 
 // Chime number (1..8) whose note is note under the given host's settings, 0 if none.

@@ -86,7 +86,7 @@ TEST_F(PluginLibrary, PlaysStrikesNoteOffsAndControllersAsTheLinkedInstrumentDoe
     linked = host.events;
   });
   ASSERT_EQ(fromLibrary.size(), linked.size());
-  int notes = 0, controllers = 0, beyondBlockEnd = 0;
+  int notes = 0, controllers = 0;
   for (size_t i = 0; i < linked.size(); ++i) {
     const Event& a = fromLibrary[i];
     const Event& b = linked[i];
@@ -96,11 +96,9 @@ TEST_F(PluginLibrary, PlaysStrikesNoteOffsAndControllersAsTheLinkedInstrumentDoe
     ASSERT_EQ(a.data2, b.data2) << i;
     if (a.IsNoteOn()) ++notes;
     if (a.IsController()) ++controllers;
-    if (a.offset > 512) ++beyondBlockEnd;
   }
   EXPECT_GT(notes, 500);
   EXPECT_GT(controllers, 20);
-  EXPECT_GT(beyondBlockEnd, 10) << "bounces near a block end";
 }
 
 TEST_F(PluginLibrary, RepeatsItselfOnAFreshThread) {

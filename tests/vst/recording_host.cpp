@@ -37,10 +37,13 @@ intptr_t RecordingHost::Answer(int32_t opcode, int32_t index, intptr_t value, vo
       const auto* list = static_cast<const vst2::VstEvents*>(ptr);
       for (int32_t i = 0; recording && list && i < list->numEvents; ++i) {
         const vst2::VstEvent* event = (&list->events[0])[i];
-        ReceivedEvent received{event->type, event->byteSize, event->deltaFrames, {}, event};
+        ReceivedEvent received{event->type, event->byteSize, event->deltaFrames, {}, event, {}};
         if (event->type == vst2::kVstMidiType) {
           const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);
           for (int b = 0; b < 3; ++b) received.bytes[b] = static_cast<uint8_t>(midi->midiData[b]);
+        } else if (event->type == vst2::kVstSysExType) {
+          const auto* sysex = reinterpret_cast<const vst2::VstMidiSysexEvent*>(event);
+          received.dump.assign(sysex->sysexDump, static_cast<size_t>(sysex->dumpBytes));
         }
         events.push_back(received);
       }

@@ -21,6 +21,7 @@ struct ReceivedEvent {
   int32_t deltaFrames;
   uint8_t bytes[3];
   const vst2::VstEvent* address;  // the pointer the plug-in passed, valid only during the call
+  std::string dump;               // a SysEx event's bytes
 };
 
 class RecordingHost {

@@ -397,34 +397,62 @@ TEST_F(Dispatcher, HoldsArrangementChannelCountsToTheChannelsThatExist) {
 
 // ---- MIDI and the editor -------------------------------------------------------------------
 
-TEST_F(Dispatcher, PassesIncomingMidiBackToTheHostAsGiven) {
-  vst2::VstMidiEvent noteOn{};
-  noteOn.type = vst2::kVstMidiType;
-  noteOn.byteSize = sizeof(noteOn);
-  noteOn.deltaFrames = 17;
-  noteOn.midiData[0] = static_cast<char>(0x91);
-  noteOn.midiData[1] = 64;
-  noteOn.midiData[2] = 99;
-  vst2::VstEvent sysex{};
-  sysex.type = vst2::kVstSysExType;
-  sysex.byteSize = sizeof(sysex);
-  sysex.deltaFrames = 5;
+TEST_F(Dispatcher, PassesIncomingEventsThroughInTheNextCallAtTheirOwnOffsets) {
+  auto midi = [](int32_t delta, uint8_t status) {
+    vst2::VstMidiEvent event{};
+    event.type = vst2::kVstMidiType;
+    event.byteSize = sizeof(event);
+    event.deltaFrames = delta;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = 64;
+    event.midiData[2] = 99;
+    return event;
+  };
+  vst2::VstMidiEvent late = midi(17, 0x91), early = midi(2, 0xB1), beyond = midi(5000, 0x92);
+  char bytes[] = "\xF0\x7E\x01\xF7";
+  vst2::VstMidiSysexEvent sysex{vst2::kVstSysExType, sizeof(sysex), 5, 0, 4, 0, bytes, 0};
+  char huge[EventQueue::kSysexBytes + 1] = {};
+  vst2::VstMidiSysexEvent tooLong{
+      vst2::kVstSysExType, sizeof(sysex), 6, 0, sizeof huge, 0, huge, 0};
+  vst2::VstEvent unknown{};
+  unknown.type = 3;
+  unknown.byteSize = 64;  // more than a record it could be copied from
   struct {
     int32_t numEvents;
     intptr_t reserved;
-    vst2::VstEvent* events[3];
-  } list{3, 0, {reinterpret_cast<vst2::VstEvent*>(&noteOn), nullptr, &sysex}};
+    vst2::VstEvent* events[7];
+  } list{
+      7,
+      0,
+      {reinterpret_cast<vst2::VstEvent*>(&late), nullptr, reinterpret_cast<vst2::VstEvent*>(&sysex),
+       reinterpret_cast<vst2::VstEvent*>(&tooLong), &unknown,
+       reinterpret_cast<vst2::VstEvent*>(&early), reinterpret_cast<vst2::VstEvent*>(&beyond)}};
 
   EXPECT_EQ(Dispatch(vst2::effProcessEvents, 0, 0, &list), 1);
-  ASSERT_EQ(host.events.size(), 2u);
-  EXPECT_EQ(host.events[0].type, vst2::kVstMidiType);
-  EXPECT_EQ(host.events[0].deltaFrames, 17);
-  EXPECT_EQ(host.events[0].bytes[0], 0x91);
-  EXPECT_EQ(host.events[0].bytes[1], 64);
-  EXPECT_EQ(host.events[0].bytes[2], 99);
-  // Events that are not MIDI travel on unchanged, as the host's own record.
-  EXPECT_EQ(host.events[1].address, &sysex);
+  EXPECT_TRUE(host.events.empty()) << "nothing goes back from inside effProcessEvents";
+  bytes[1] = 0;  // the host's memory is its own again once the call returned
+  float silence[64] = {};
+  float* buffers[] = {silence, silence};
+  plugin.Effect()->processReplacing(plugin.Effect(), buffers, buffers, 64);
+
+  ASSERT_EQ(host.events.size(), 4u);
+  EXPECT_EQ(host.Count(vst2::audioMasterProcessEvents), 1);
+  EXPECT_EQ(host.events[0].deltaFrames, 2);
+  EXPECT_EQ(host.events[0].bytes[0], 0xB1);
+  EXPECT_EQ(host.events[1].type, vst2::kVstSysExType);
   EXPECT_EQ(host.events[1].deltaFrames, 5);
+  EXPECT_EQ(host.events[1].dump, std::string("\xF0\x7E\x01\xF7", 4)) << "a copy, taken in time";
+  EXPECT_NE(host.events[1].address, reinterpret_cast<vst2::VstEvent*>(&sysex));
+  EXPECT_EQ(host.events[2].deltaFrames, 17);
+  EXPECT_EQ(host.events[2].bytes[0], 0x91);
+  EXPECT_EQ(host.events[2].bytes[1], 64);
+  EXPECT_EQ(host.events[2].bytes[2], 99);
+  // Passed in for this call, so it stays in it even though its offset lies beyond.
+  EXPECT_EQ(host.events[3].deltaFrames, 63);
+  EXPECT_EQ(host.events[3].bytes[0], 0x92);
+  EXPECT_EQ(plugin.QueuedEvents().Dropped(), 2);
+  plugin.Effect()->processReplacing(plugin.Effect(), buffers, buffers, 64);
+  EXPECT_EQ(host.events.size(), 4u);
 }
 
 TEST_F(Dispatcher, NamesMidiKeysThePlugInKnows) {

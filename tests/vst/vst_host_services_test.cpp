@@ -173,39 +173,31 @@ TEST_F(HostServices, AHostWithoutAProductTextIsUnknownAndNotAskedAgain) {
   EXPECT_EQ(host.Count(vst2::audioMasterGetProductString), 1);
 }
 
-TEST_F(HostServices, SendsEachMidiMessageAsOneEvent) {
+TEST_F(HostServices, QueuesMessagesForTheNextProcessingCallAsOneList) {
   EXPECT_TRUE(plugin.SendMidiMessage(IMidiMessage::MakeNoteOn(72, 90, 31, 3)));
-  ASSERT_EQ(host.events.size(), 1u);
-  const ReceivedEvent& e = host.events[0];
+  HeapBuffer list;
+  EXPECT_TRUE(plugin.SendMidiMessages(list));
+  const IMidiMessage messages[] = {IMidiMessage::MakeNoteOn(60, 1, 9, 0),
+                                   IMidiMessage::MakeNoteOff(60, 9, 0)};
+  list.Resize(sizeof(messages), false);
+  std::memcpy(list.Data(), messages, sizeof(messages));
+  EXPECT_TRUE(plugin.SendMidiMessages(list));
+  EXPECT_TRUE(host.events.empty()) << "nothing reaches the host outside processing";
+
+  float silence[64] = {};
+  float* inputs[] = {silence, silence};
+  float* outputs[] = {silence, silence};
+  plugin.Effect()->processReplacing(plugin.Effect(), inputs, outputs, 64);
+  EXPECT_EQ(host.Count(vst2::audioMasterProcessEvents), 1);
+  ASSERT_EQ(host.events.size(), 3u);
+  EXPECT_EQ(host.events[0].deltaFrames, 9);  // in time order, equal times as sent
+  EXPECT_EQ(host.events[0].bytes[0], 0x90);
+  EXPECT_EQ(host.events[1].bytes[0], 0x80);
+  const ReceivedEvent& e = host.events[2];
   EXPECT_EQ(e.type, vst2::kVstMidiType);
   EXPECT_EQ(e.byteSize, 32);
   EXPECT_EQ(e.deltaFrames, 31);
   EXPECT_EQ(e.bytes[0], 0x93);
   EXPECT_EQ(e.bytes[1], 72);
   EXPECT_EQ(e.bytes[2], 90);
-  host.processEventsAnswer = 0;
-  EXPECT_FALSE(plugin.SendMidiMessage(IMidiMessage::MakeNoteOff(72, 0, 3)));
-}
-
-TEST_F(HostServices, SendsAListOfMessagesInOrder) {
-  HeapBuffer list;
-  EXPECT_TRUE(plugin.SendMidiMessages(list));
-  const IMidiMessage messages[] = {IMidiMessage::MakeNoteOn(60, 1, 0, 0),
-                                   IMidiMessage::MakeNoteOff(60, 9, 0)};
-  list.Resize(sizeof(messages), false);
-  std::memcpy(list.Data(), messages, sizeof(messages));
-  EXPECT_TRUE(plugin.SendMidiMessages(list));
-  ASSERT_EQ(host.events.size(), 2u);
-  EXPECT_EQ(host.events[1].deltaFrames, 9);
-  host.processEventsAnswer = 0;
-  EXPECT_FALSE(plugin.SendMidiMessages(list));
-  EXPECT_EQ(host.events.size(), 4u);  // a refused message does not stop the rest
-}
-
-TEST_F(HostServices, ForwardsAHostEventUnchanged) {
-  vst2::VstEvent event{};
-  event.type = vst2::kVstSysExType;
-  EXPECT_TRUE(plugin.ForwardHostEvent(&event));
-  ASSERT_EQ(host.events.size(), 1u);
-  EXPECT_EQ(host.events[0].address, &event);
 }

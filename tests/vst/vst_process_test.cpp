@@ -97,16 +97,19 @@ TEST_F(Processing, CutsACallLongerThanTheBlockSizeIntoBlocks) {
   EXPECT_EQ(host.Count(vst2::audioMasterWantMidi), 1);
 }
 
-TEST_F(Processing, PlacesMidiFromEachSliceAtItsPlaceInTheCall) {
+TEST_F(Processing, PlacesMidiFromEachSliceAtItsPlaceInTheOneListOfTheCall) {
   plugin.markBlocks = true;
   Dispatch(vst2::effSetBlockSize, 0, 300);
   Replacing(kFrames);
   std::vector<int32_t> deltas;
   for (const ReceivedEvent& e : host.events) deltas.push_back(e.deltaFrames);
   EXPECT_EQ(deltas, (std::vector<int32_t>{0, 299, 300, 599, 600, 899, 900, 999}));
+  EXPECT_EQ(host.Count(vst2::audioMasterProcessEvents), 1);
   // Outside processing nothing is shifted any more.
   host.Clear();
+  plugin.markBlocks = false;
   plugin.SendMidiMessage(IMidiMessage::MakeNoteOn(60, 1, 3, 0));
+  Replacing(100);
   ASSERT_EQ(host.events.size(), 1u);
   EXPECT_EQ(host.events[0].deltaFrames, 3);
 }
