@@ -8,8 +8,8 @@
 #include "instrument/tintinna.h"
 
 void Tintinna::StrikeChime(int offset) {
+  // Chime choice and bounces keep the sequence on chimes 1 to 8.
   const int chime = wind_.currentChime;
-  if (chime < 1 || chime > kMaxChimes) return;
   PendingNoteOff& slot = pending_[chime];
   const int floor = settings_.minVelocity;
   // 22 at rest with no floor; full force from an energy of about 3.

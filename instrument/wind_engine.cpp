@@ -1,8 +1,6 @@
 // The wind engine: gusts, the swinging energy, strike opportunities, chime choice and bounces.
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <limits>
 
 #include "graphics/graphics_core.h"
 #include "instrument/chime_random.h"
@@ -13,10 +11,6 @@ namespace {
 
 constexpr double kFullScaleWind = 3.5;  // the meter reads 127 at this wind
 constexpr int kBounceDelayMs = 25;
-
-int SaturatedOffset(int64_t offset) {
-  return static_cast<int>(std::min<int64_t>(offset, std::numeric_limits<int>::max()));
-}
 
 }  // namespace
 
@@ -131,8 +125,9 @@ void Tintinna::Bounce(int offset) {
   } else {
     if (++chime > n) chime -= n;
   }
-  // 25 ms later, possibly beyond this block's end.
-  StrikeChime(SaturatedOffset(int64_t{offset} + int64_t{kBounceDelayMs} * wind_.samplesPerMs));
+  // 25 ms later, possibly beyond this block's end. Blocks are at most IVstEffect::kMaxBlockSize
+  // frames and 25 ms at the highest engine rate are 250000 samples, so this stays an int.
+  StrikeChime(offset + kBounceDelayMs * wind_.samplesPerMs);
 }
 
 int Tintinna::NextStrikeInterval() {
