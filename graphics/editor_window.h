@@ -1,9 +1,12 @@
 // The editor object the plug-in creates: the window layer over the drawing back end. The window
 // itself, text and the operating-system services are per platform (editor_window_win32.cpp,
-// editor_window_linux.cpp); the decisions that do not depend on a platform are shared here.
+// editor_window_linux.cpp and editor_window_x11.cpp); the decisions that do not depend on a
+// platform are shared here.
 //
-// Threads. Everything runs on the thread that owns the host's window (the thread that calls the
-// editor-open request), except what IGraphicsCore documents for its value pushes.
+// Threads. On Windows everything runs on the thread that owns the host's window (the thread that
+// calls the editor-open request), except what IGraphicsCore documents for its value pushes. On
+// Linux the open window has a thread of its own (editor_window_x11.cpp) that runs the tick, the
+// drawing, input and the entry; the host's requests hand over to it.
 #pragma once
 
 #include <cstdint>
@@ -127,7 +130,8 @@ class IEditorWindow : public IGraphicsRaster {
   void CommitEntryText(const char* text);
 
  protected:
-  // The platform's window and entry-box procedures (editor_window_win32.cpp) work on the fields.
+  // The platform's window and entry-box procedures (editor_window_win32.cpp,
+  // editor_window_x11.cpp) work on the fields.
   friend class EditorWindowMessages;
 
   // The core's resize and the surface's; returns the change of size.
@@ -144,4 +148,5 @@ class IEditorWindow : public IGraphicsRaster {
   void* parentWindow_ = nullptr;
   std::unique_ptr<TextRenderer> textRenderer_;  // the FreeType text path (not on Windows)
   ValueEntryRefresh entryRefresh_;
+  void* session_ = nullptr;  // the X11 window's own thread and display connection (Linux)
 };

@@ -1,15 +1,17 @@
-// The editor window layer on Linux: no native window yet, but real text (FreeType) and the
-// library's own paths and images.
+// The editor window layer on Linux, apart from the window itself (editor_window_x11.cpp): text
+// through FreeType, the library's own paths and images, and the system services, which have no
+// Linux counterpart here and report that nothing was chosen or opened.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+
 #include "graphics/editor_window.h"
+#include "graphics/editor_window_x11.h"
 #include "graphics/text_renderer.h"
 #include "raster/png_loader.h"
-
-bool IEditorWindow::PresentArea(const IBounds& /*area*/) {
-  return true;
-}
 
 bool IEditorWindow::DrawString(const ITextStyle& style, const char* text, const IBounds& bounds) {
   if (!text || !*text) return true;
@@ -23,17 +25,32 @@ bool IEditorWindow::DrawString(const ITextStyle& style, const char* text, const 
     textColour_ = style.colour;
   }
   if (!textRenderer_) return false;
-  return textRenderer_->RenderText(Surface(), text, bounds, textColour_.Packed(),
-                                   style.alignment) != 0;
+  const int height =
+      textRenderer_->RenderText(Surface(), text, bounds, textColour_.Packed(), style.alignment);
+  if (height == 0) return false;
+  // Where the glyphs went: the widest line placed as the renderer places it, with a margin for
+  // glyphs that reach past their advance.
+  int width = 0;
+  for (const char* line = text; *line;) {
+    const char* end = std::strchr(line, '\n');
+    const std::string one(line, end ? end : line + std::strlen(line));
+    width = std::max(width, textRenderer_->MeasureText(one.c_str()));
+    line = end ? end + 1 : line + one.size();
+  }
+  int left = bounds.left;
+  if (style.alignment == ITextStyle::kCentre) left = bounds.left + (bounds.Width() - width) / 2;
+  if (style.alignment == ITextStyle::kRight) left = bounds.right - width;
+  constexpr int kOverhang = 3;
+  NoteTextDrawn(
+      *this, bounds,
+      {left - kOverhang, bounds.top - 1, left + width + kOverhang, bounds.top + height + 1});
+  return true;
 }
 
 void IEditorWindow::Resize(int width, int height) {
   int dw = 0, dh = 0;
   ResizeCoreAndSurface(width, height, dw, dh);
 }
-
-void IEditorWindow::OpenValueEntry(IControl* /*control*/, IParameter* /*parameter*/,
-                                   bool /*textMode*/) {}
 
 void IEditorWindow::GetHostPath(char (&path)[kPathSize]) {
   char name[4096];
@@ -69,19 +86,6 @@ bool IEditorWindow::OpenLink(const char* /*address*/, const char* /*caption*/,
                              const char* /*confirmation*/, const char* /*error*/) {
   return false;
 }
-
-void* IEditorWindow::OpenEditorWindow(void* parent) {
-  parentWindow_ = parent;
-  return nullptr;
-}
-
-void IEditorWindow::CloseEditorWindow() {
-  window_ = nullptr;
-  ClearEntry();
-}
-
-void IEditorWindow::OpenValueMenu(IControl* /*control*/, IParameter* /*parameter*/,
-                                  int /*itemsPerColumn*/) {}
 
 RasterBitmap* IEditorWindow::LoadImageResource(int resourceId, const char* resourceName) {
   if (!HasPngExtension(resourceName)) return nullptr;

@@ -1,0 +1,447 @@
+// The plug-in's editor opened as an X11 child of a host window, on a virtual X server of the
+// test's own, and driven with real input events, as a user at a Linux host drives it.
+// GoogleTest before Xlib, whose macros (None, Bool) would clash with it.
+#include <gtest/gtest.h>
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+// clang-format on
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/x11/x11_host.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using x11host::Plugin;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 400;
+
+// Parameters and the places of their controls in the editor.
+constexpr int32_t kWSpeed = 0;
+constexpr int32_t kTone1 = 3;
+constexpr int32_t kTone3 = 5;
+constexpr int32_t kAlgorithm = 13;
+constexpr int32_t kDuration = 14;
+constexpr int32_t kCcA = 19;
+constexpr int kWSpeedTrackLeft = 70, kWSpeedY = 70;
+constexpr int kTone1X = 470, kTone1Y = 70;
+constexpr int kDurationX = 530, kDurationY = 290;
+constexpr int kAlgorithmX = 530, kAlgorithmY = 210;
+constexpr int kCcAX = 205, kCcAY = 325;
+constexpr int kTransposeUpX = 769, kTransposeUpY = 69;
+constexpr int kEmptyX = 300, kEmptyY = 200;
+
+x11host::XServer* gServer = nullptr;
+
+// Waits for a condition while the host does what a host does meanwhile: with idle on, it calls
+// effEditIdle every 20 ms from this (its window) thread.
+bool WaitFor(const std::function<bool()>& done, const std::vector<Plugin*>& idled = {},
+             std::chrono::milliseconds limit = 5000ms) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    for (Plugin* plugin : idled) plugin->Dispatch(vst2::effEditIdle);
+    std::this_thread::sleep_for(20ms);
+  }
+  return done();
+}
+
+std::string SnapshotPath(const std::string& name) {
+  return std::string(TINTINNA_TEST_OUTPUT) + "/x11-" + name + ".png";
+}
+
+// The off-screen picture of an instance in the given state, drawn by tintinna-snapshot.
+std::vector<uint32_t> Snapshot(const std::string& name, const std::vector<std::string>& settings) {
+  const std::string path = SnapshotPath(name + "-snapshot");
+  std::string command = std::string("'") + TINTINNA_SNAPSHOT + "' --out '" + path + "'";
+  for (const std::string& s : settings) command += " --set '" + s + "'";
+  if (std::system(command.c_str()) != 0) return {};
+  int width = 0, height = 0;
+  return x11host::ReadPng(path, width, height);
+}
+
+class X11Editor : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(screen_.Connection(), nullptr) << "no X server";
+    plugin_ = std::make_unique<Plugin>();
+    ASSERT_NE(plugin_->Effect(), nullptr) << "tintinna.so did not load: " << TINTINNA_PLUGIN;
+    host_ = screen_.CreateHostWindow(20, 20);
+    ASSERT_NE(plugin_->Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host_)), 0);
+    const std::vector<Window> children = screen_.Children(host_);
+    ASSERT_EQ(children.size(), 1u);
+    editor_ = children[0];
+    plugin_->ClearNotices();
+  }
+
+  void TearDown() override {
+    if (plugin_ && plugin_->Effect()) plugin_->Dispatch(vst2::effEditClose);
+    plugin_.reset();
+    if (host_) screen_.DestroyWindow(host_);
+  }
+
+  static void* WindowPointer(Window window) {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
+  }
+  std::vector<Plugin*> Idled() {
+    return GetParam() ? std::vector<Plugin*>{plugin_.get()} : std::vector<Plugin*>{};
+  }
+  bool Until(const std::function<bool()>& done) { return WaitFor(done, Idled()); }
+
+  // The window's picture equals the snapshot of the same state, sooner or later.
+  void ExpectPictureOf(const std::string& name, const std::vector<std::string>& settings) {
+    const std::vector<uint32_t> expected = Snapshot(name, settings);
+    ASSERT_EQ(expected.size(), static_cast<size_t>(kWidth * kHeight)) << "no snapshot";
+    std::vector<uint32_t> shown;
+    const bool same = Until([&] {
+      shown = screen_.Capture(editor_, kWidth, kHeight);
+      return shown == expected;
+    });
+    if (same) return;
+    x11host::WritePng(SnapshotPath(name + "-window"), shown, kWidth, kHeight);
+    size_t differing = 0, first = 0;
+    for (size_t i = shown.size(); i-- > 0;)
+      if (i >= expected.size() || shown[i] != expected[i]) ++differing, first = i;
+    ADD_FAILURE() << name << ": " << differing << " pixels differ, the first at (" << first % kWidth
+                  << ", " << first / kWidth << "); see " << SnapshotPath(name + "-window");
+  }
+
+  x11host::Screen screen_;
+  std::unique_ptr<Plugin> plugin_;
+  Window host_ = 0;
+  Window editor_ = 0;
+};
+
+// ---- The window and its pictures --------------------------------------------------------------
+
+TEST_P(X11Editor, OpensAChildOfTheHostWindowThatShowsTheSnapshotsPicture) {
+  XWindowAttributes a{};
+  ASSERT_TRUE(XGetWindowAttributes(screen_.Connection(), editor_, &a));
+  EXPECT_EQ(a.width, kWidth);
+  EXPECT_EQ(a.height, kHeight);
+  EXPECT_EQ(a.x, 0);
+  EXPECT_EQ(a.y, 0);
+  EXPECT_EQ(a.map_state, IsViewable);
+  vst2::ERect* rect = nullptr;
+  plugin_->Dispatch(vst2::effEditGetRect, 0, 0, &rect);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->right, kWidth);
+  EXPECT_EQ(rect->bottom, kHeight);
+  ExpectPictureOf("first-paint", {});
+}
+
+TEST_P(X11Editor, ClicksOnASwitchAndTheTransposeButtonsChangeThemAndThePicture) {
+  screen_.Click(editor_, kCcAX, kCcAY);
+  ASSERT_TRUE(Until([&] { return plugin_->Get(kCcA) == 1.0f; }));
+  EXPECT_EQ(plugin_->NoticesFor(kCcA),
+            (std::vector<int32_t>{vst2::audioMasterAutomate, vst2::audioMasterBeginEdit,
+                                  vst2::audioMasterEndEdit}));
+  ExpectPictureOf("switch-on", {"CC A=1"});
+
+  ASSERT_EQ(plugin_->Display(kTone1), "48");
+  screen_.Click(editor_, kTransposeUpX, kTransposeUpY);
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kTone1) == "49"; }));
+  // A tone at the top greys the button: it no longer transposes.
+  plugin_->Set(kTone3, 1.0f);
+  ExpectPictureOf("transpose-greyed",
+                  {"CC A=1", "Tone 1=49", "Tone 2=51", "Tone 3=127", "Tone 4=54", "Tone 5=56",
+                   "Tone 6=58", "Tone 7=60", "Tone 8=61"});
+  screen_.Click(editor_, kTransposeUpX, kTransposeUpY);
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(plugin_->Display(kTone1), "49");
+}
+
+TEST_P(X11Editor, DragOnTheWSpeedFaderMovesItInOneEditGesture) {
+  const float before = plugin_->Get(kWSpeed);
+  const int handle = kWSpeedTrackLeft + static_cast<int>(before * (150 - 36)) + 18;
+  screen_.Drag(editor_, handle, kWSpeedY, handle + 60, kWSpeedY, 6);
+  ASSERT_TRUE(Until([&] {
+    const std::vector<int32_t> n = plugin_->NoticesFor(kWSpeed);
+    return !n.empty() && n.back() == vst2::audioMasterEndEdit;
+  }));
+  EXPECT_NEAR(plugin_->Get(kWSpeed), before + 60.0f / (150 - 36), 0.02f);
+  const std::vector<int32_t> n = plugin_->NoticesFor(kWSpeed);
+  ASSERT_GE(n.size(), 4u);
+  EXPECT_EQ(n[1], vst2::audioMasterBeginEdit);
+  EXPECT_EQ(std::count(n.begin(), n.end(), vst2::audioMasterBeginEdit), 1);
+  EXPECT_EQ(std::count(n.begin(), n.end(), vst2::audioMasterEndEdit), 1);
+  EXPECT_GE(std::count(n.begin(), n.end(), vst2::audioMasterAutomate), 2);
+}
+
+TEST_P(X11Editor, WheelOnAToneMovesItOneStepPerNotchAndTheSideWheelNot) {
+  screen_.MoveTo(editor_, kTone1X, kTone1Y);
+  screen_.Press(4), screen_.Release(4);
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kTone1) == "49"; }));
+  screen_.Press(5), screen_.Release(5);
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kTone1) == "48"; }));
+  screen_.Press(6), screen_.Release(6);
+  screen_.Press(7), screen_.Release(7);
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(plugin_->Display(kTone1), "48");
+}
+
+// ---- The value entry --------------------------------------------------------------------------
+
+TEST_P(X11Editor, RightClickOnDurationOpensTheEntryAndTypedTextCommitsOnReturn) {
+  const std::vector<uint32_t> closed = Snapshot("duration-before", {});
+  screen_.Click(editor_, kDurationX, kDurationY, 3);
+  // The box is drawn over the fader, centred on it.
+  ASSERT_TRUE(Until([&] {
+    const std::vector<uint32_t> shown = screen_.Capture(editor_, kWidth, kHeight);
+    const size_t centre = static_cast<size_t>(290) * kWidth + 535;
+    return shown.size() == closed.size() && shown[centre] != closed[centre];
+  }));
+  screen_.Type("2.5");
+  std::this_thread::sleep_for(100ms);
+  // Left in the build tree, for anyone to look at.
+  x11host::WritePng(SnapshotPath("entry-open"), screen_.Capture(editor_, kWidth, kHeight), kWidth,
+                    kHeight);
+  screen_.Key(XK_Return);
+  const float expected = static_cast<float>((2.5 - 0.1) / 9.9);
+  ASSERT_TRUE(Until([&] { return std::fabs(plugin_->Get(kDuration) - expected) < 1e-4f; }))
+      << plugin_->Display(kDuration);
+  ExpectPictureOf("duration-committed", {"Duration=2.5"});
+}
+
+TEST_P(X11Editor, EscapeAndARightClickCancelAndALeftClickElsewhereCommitsAndPresses) {
+  screen_.Click(editor_, kDurationX, kDurationY, 3);
+  std::this_thread::sleep_for(100ms);
+  screen_.Type("7");
+  screen_.Key(XK_Escape);
+  std::this_thread::sleep_for(150ms);
+  screen_.Click(editor_, kDurationX, kDurationY, 3);
+  std::this_thread::sleep_for(100ms);
+  screen_.Type("8");
+  screen_.Click(editor_, kEmptyX, kEmptyY, 3);
+  ExpectPictureOf("entry-cancelled", {});
+  EXPECT_NEAR(plugin_->Get(kDuration), 0.0f, 1e-6f);
+
+  screen_.Click(editor_, kDurationX, kDurationY, 3);
+  std::this_thread::sleep_for(100ms);
+  screen_.Type("4");
+  screen_.Click(editor_, kCcAX, kCcAY);
+  ASSERT_TRUE(Until([&] { return plugin_->Get(kCcA) == 1.0f; }));
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kDuration).rfind("4", 0) == 0; }))
+      << plugin_->Display(kDuration);
+}
+
+TEST_P(X11Editor, TheEntryKeepsWhatTheUserTypesWhileTheHostMovesTheParameter) {
+  screen_.Click(editor_, kDurationX, kDurationY, 3);
+  std::this_thread::sleep_for(100ms);
+  screen_.Type("3");
+  for (int i = 0; i < 20; ++i) {
+    plugin_->Set(kDuration, (i % 10) / 10.0f);
+    std::this_thread::sleep_for(20ms);
+  }
+  screen_.Key(XK_Return);
+  const float expected = static_cast<float>((3.0 - 0.1) / 9.9);
+  ASSERT_TRUE(Until([&] { return std::fabs(plugin_->Get(kDuration) - expected) < 1e-4f; }))
+      << plugin_->Display(kDuration);
+}
+
+TEST_P(X11Editor, TheAlgorithmDropDownCommitsTheChosenItem) {
+  screen_.Click(editor_, kAlgorithmX, kAlgorithmY, 3);
+  std::this_thread::sleep_for(150ms);
+  x11host::WritePng(SnapshotPath("list-open"), screen_.Capture(editor_, kWidth, kHeight), kWidth,
+                    kHeight);
+  // The list opens below the field's centre: "Select Any", then "Favor Neighbors".
+  screen_.Click(editor_, kAlgorithmX, kAlgorithmY + 1 + 16 + 8);
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kAlgorithm) == "Favor Neighbors"; }))
+      << plugin_->Display(kAlgorithm);
+  ExpectPictureOf("algorithm-chosen", {"Algorithm=Favor Neighbors"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Idle, X11Editor, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& idle) {
+                           return idle.param ? "IdleEvery20ms" : "NeverIdle";
+                         });
+
+// ---- Life and death ---------------------------------------------------------------------------
+
+class X11EditorLife : public testing::Test {
+ protected:
+  static void* WindowPointer(Window window) {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(window));
+  }
+  // The editor in the host window still answers a click on the switch.
+  bool Responds(Plugin& plugin, Window host) {
+    const std::vector<Window> children = screen_.Children(host);
+    if (children.size() != 1) return false;
+    const float before = plugin.Get(kCcA);
+    screen_.Click(children[0], kCcAX, kCcAY);
+    return WaitFor([&] { return plugin.Get(kCcA) != before; });
+  }
+
+  x11host::Screen screen_;
+};
+
+TEST_F(X11EditorLife, CloseReopenOpenWhileOpenAndTwoInstances) {
+  Plugin first, second;
+  const Window a = screen_.CreateHostWindow(20, 20), b = screen_.CreateHostWindow(20, 500);
+  ASSERT_NE(first.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(a)), 0);
+  ASSERT_NE(second.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(b)), 0);
+  EXPECT_TRUE(Responds(first, a));
+  EXPECT_TRUE(Responds(second, b));
+
+  EXPECT_EQ(first.Dispatch(vst2::effEditClose), 1);
+  EXPECT_TRUE(screen_.Children(a).empty());
+  EXPECT_TRUE(Responds(second, b)) << "the other instance's editor goes on";
+  ASSERT_NE(first.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(a)), 0);
+  EXPECT_TRUE(Responds(first, a));
+
+  // An open request while open replaces the window: still one child, still alive.
+  ASSERT_NE(first.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(a)), 0);
+  EXPECT_EQ(screen_.Children(a).size(), 1u);
+  EXPECT_TRUE(Responds(first, a));
+  first.Dispatch(vst2::effEditClose);
+  second.Dispatch(vst2::effEditClose);
+  screen_.DestroyWindow(a);
+  screen_.DestroyWindow(b);
+}
+
+TEST_F(X11EditorLife, TheHostDestroyingItsWindowFirstLeavesTheEditorReadyToOpenAgain) {
+  Plugin plugin;
+  const Window first = screen_.CreateHostWindow(20, 20);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(first)), 0);
+  screen_.DestroyWindow(first);
+  std::this_thread::sleep_for(150ms);
+  plugin.Dispatch(vst2::effEditIdle);
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditClose), 1);
+  const Window second = screen_.CreateHostWindow(20, 20);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(second)), 0);
+  EXPECT_TRUE(Responds(plugin, second));
+  // And without a close in between: the host's window goes, then the host opens again.
+  screen_.DestroyWindow(second);
+  const Window third = screen_.CreateHostWindow(20, 20);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(third)), 0);
+  EXPECT_TRUE(Responds(plugin, third));
+  screen_.DestroyWindow(third);
+}
+
+TEST_F(X11EditorLife, ABadWindowIdOrNoDisplayOpensNothing) {
+  Plugin plugin;
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditOpen, 0, 0, nullptr), 0);
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(0x7FFFFF01)), 0);
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditClose), 1);
+  const Window host = screen_.CreateHostWindow(20, 20);
+  const std::string display = gServer->Name();
+  unsetenv("DISPLAY");
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host)), 0);
+  setenv("DISPLAY", ":4097", 1);  // a server that is not there
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host)), 0);
+  setenv("DISPLAY", display.c_str(), 1);
+  EXPECT_TRUE(screen_.Children(host).empty());
+  // Nothing was left half open.
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host)), 0);
+  EXPECT_TRUE(Responds(plugin, host));
+  screen_.DestroyWindow(host);
+}
+
+TEST_F(X11EditorLife, ADisplayThatGoesAwayDoesNotEndTheHost) {
+  x11host::XServer other;
+  ASSERT_TRUE(other.Start());
+  const std::string display = gServer->Name();
+  setenv("DISPLAY", other.Name().c_str(), 1);
+  Plugin plugin;
+  Window host = 0;
+  {
+    // The host's window outlives the host's connection, which must not break with the server.
+    x11host::Screen otherScreen;
+    ASSERT_NE(otherScreen.Connection(), nullptr);
+    host = otherScreen.CreateHostWindow(0, 0);
+    XSetCloseDownMode(otherScreen.Connection(), RetainPermanent);
+  }
+  const intptr_t opened = plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host));
+  setenv("DISPLAY", display.c_str(), 1);
+  ASSERT_NE(opened, 0);
+  std::this_thread::sleep_for(100ms);
+  other.Stop();
+  std::this_thread::sleep_for(200ms);
+  plugin.Dispatch(vst2::effEditIdle);
+  EXPECT_EQ(plugin.Dispatch(vst2::effEditClose), 1);
+  // Still here, and the editor opens on the display that is left.
+  const Window again = screen_.CreateHostWindow(20, 20);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(again)), 0);
+  EXPECT_TRUE(Responds(plugin, again));
+  screen_.DestroyWindow(again);
+}
+
+// ---- Threads ----------------------------------------------------------------------------------
+
+// Audio processing, host automation and a user at the open editor, all at once (run under
+// ThreadSanitizer in the tsan preset).
+TEST(X11EditorThreads, AudioAutomationAndTheOpenEditorRunTogether) {
+  x11host::Screen screen;
+  ASSERT_NE(screen.Connection(), nullptr);
+  Plugin plugin;
+  const Window host = screen.CreateHostWindow(20, 20);
+  plugin.Set(kWSpeed, 1.0f);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 0);
+  const Window editor = screen.Children(host).at(0);
+  std::atomic<bool> stop{false};
+  std::thread audio([&] {
+    while (!stop.load()) plugin.Process(512);
+  });
+  std::thread automation([&] {
+    for (int i = 0; !stop.load(); ++i) {
+      plugin.Set(kTone1 + i % 8, (i % 128) / 127.0f);
+      plugin.Set(kDuration, (i % 100) / 100.0f);
+      std::this_thread::sleep_for(1ms);
+    }
+  });
+  for (int round = 0; round < 3; ++round) {
+    screen.Click(editor, kCcAX, kCcAY);
+    screen.Drag(editor, 100, kWSpeedY, 160, kWSpeedY, 4);
+    screen.MoveTo(editor, kTone1X, kTone1Y);
+    screen.Press(4), screen.Release(4);
+    screen.Click(editor, kDurationX, kDurationY, 3);
+    std::this_thread::sleep_for(60ms);
+    screen.Type("1.5");
+    screen.Key(XK_Return);
+    for (int i = 0; i < 5; ++i) {
+      plugin.Dispatch(vst2::effEditIdle);
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+  plugin.Dispatch(vst2::effEditClose);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 0);
+  std::this_thread::sleep_for(100ms);
+  stop.store(true);
+  audio.join();
+  automation.join();
+  plugin.Dispatch(vst2::effEditClose);
+  screen.DestroyWindow(host);
+}
+
+}  // namespace
+
+// The test run has an X server of its own: a developer's display is left alone, and a machine
+// without one (CI) runs the tests all the same.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+  x11host::XServer server;
+  if (!server.Start()) {
+    std::fprintf(stderr, "x11_editor_test: Xvfb could not be started (is it installed?)\n");
+    return 1;
+  }
+  gServer = &server;
+  setenv("DISPLAY", server.Name().c_str(), 1);
+  const int result = RUN_ALL_TESTS();
+  server.Stop();
+  return result;
+}
