@@ -252,7 +252,10 @@ void X11Session::Run() {
     startState_ = running ? 1 : -1;
   }
   startChanged_.notify_all();
-  if (running) Loop();
+  if (running) {
+    Tick();  // the first picture, once the host has its window, without waiting for the timer
+    Loop();
+  }
   Teardown();
 }
 
@@ -308,7 +311,6 @@ bool X11Session::Setup() {
   XMapWindow(display_, window_);
   if (x11errors::SyncFailed(display_)) return false;
   editor_.MarkAllControlsDirty();
-  Tick();  // the first picture, without waiting for the timer
   return !lost_.load();
 }
 
@@ -362,10 +364,10 @@ void X11Session::Teardown() {
   if (alive) {
     if (shmAttached_) XShmDetach(display_, &shm_);
     if (window_ && !windowGone_) XDestroyWindow(display_, window_);
-    if (gc_) XFreeGC(display_, gc_);
     if (colormap_) XFreeColormap(display_, colormap_);
-    XSync(display_, False);
   }
+  if (gc_) XFreeGC(display_, gc_);  // client memory too: freed even when the server is gone
+  if (alive) XSync(display_, False);
   if (image_) {
     image_->data = nullptr;  // ours, not Xlib's
     XDestroyImage(image_);
