@@ -474,21 +474,17 @@ void X11Session::NoteText(const IBounds& bounds, const IBounds& ink) {
 
 void X11Session::RefreshEntry() {
   X11EntryBox* box = entry_.get();
-  const IParameter* parameter = editor_.EntryParameter();
-  if (!box || !parameter) return;
-  if (!box->Refresh(*parameter)) return;
+  IParameter::Text text;
+  if (!box || !editor_.EntryRefreshText(box->Text().c_str(), text)) return;
+  box->Fill(text);
   RenderEntry(*box);
   Present(box->Bounds());
 }
 
 void X11Session::CommitEntry() {
-  X11EntryBox* box = entry_.get();
-  IControl* control = editor_.EntryControl();
-  const IParameter* parameter = editor_.EntryParameter();
-  if (box && control && parameter) {
-    const double value = IEditorWindow::EntryCommitValue(*parameter, box->Text().c_str());
+  if (X11EntryBox* box = entry_.get()) {
     if (!LockPlugin()) return;  // closing: the entry goes with the window
-    control->SetValueFromUser(value);
+    editor_.CommitEntryText(box->Text().c_str());
     UnlockPlugin();
   }
   CloseEntry();
@@ -730,6 +726,9 @@ void IEditorWindow::OpenValueEntry(IControl* control, IParameter* parameter, boo
   entryBox_ = session->OpenEntry(*parameter, control->DrawBounds());
   entryState_ = kEntryOpen;
   SetEntry(control, parameter);
+  IParameter::Text text;
+  EntryText(*parameter, text);
+  NoteEntryFilled(text);
 }
 
 void IEditorWindow::OpenValueMenu(IControl* control, IParameter* parameter,

@@ -28,7 +28,6 @@ X11EntryBox::X11EntryBox(const IParameter& parameter, const IBounds& controlBoun
   const auto centreY = static_cast<int>((controlBounds.top + controlBounds.bottom) * 0.5);
   IParameter::Text text;
   IEditorWindow::EntryText(parameter, text);
-  lastFilled_ = text;
   const int count = parameter.ValueTextCount();
   int left = 0, top = 0, width = 0, height = 0;
   if (count == 0) {
@@ -72,7 +71,6 @@ void X11EntryBox::Fill(const char* text) {
     caret_ = text_.size();
     allSelected_ = true;
   }
-  lastFilled_ = text;
 }
 
 X11EntryBox::Action X11EntryBox::HandleKey(Key key, char character) {
@@ -93,7 +91,6 @@ X11EntryBox::Action X11EntryBox::HandleKey(Key key, char character) {
     if (key == Key::kEnd) next = last;
     if (next == selected_) return Action::kNone;
     selected_ = next;
-    userEdited_ = true;
     return Action::kChanged;
   }
   const std::string before = text_;
@@ -143,7 +140,6 @@ X11EntryBox::Action X11EntryBox::HandleKey(Key key, char character) {
       allSelected_ = wasSelected;
       return Action::kNone;
   }
-  if (text_ != before) userEdited_ = true;
   const bool changed = text_ != before || caret_ != caretBefore || allSelected_ != wasSelected;
   return changed ? Action::kChanged : Action::kNone;
 }
@@ -154,7 +150,6 @@ X11EntryBox::Action X11EntryBox::HandlePress(int x, int y) {
     if (y < bounds_.top + 1 || row < 0 || row >= static_cast<int>(items_.size()))
       return Action::kNone;
     selected_ = row;
-    userEdited_ = true;
     return Action::kCommit;
   }
   // The caret goes to the end or the start, whichever half was hit: the box is small.
@@ -163,19 +158,6 @@ X11EntryBox::Action X11EntryBox::HandlePress(int x, int y) {
   caret_ = caret;
   allSelected_ = false;
   return Action::kChanged;
-}
-
-bool X11EntryBox::Refresh(const IParameter& parameter) {
-  IParameter::Text text;
-  IEditorWindow::EntryText(parameter, text);
-  if (lastFilled_ == text) return false;
-  if (userEdited_) {
-    // What the user typed stays; the plug-in's text is remembered so it is not shown later.
-    lastFilled_ = text;
-    return false;
-  }
-  Fill(text);
-  return true;
 }
 
 void X11EntryBox::Render(TextRenderer& text) {

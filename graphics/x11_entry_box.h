@@ -47,24 +47,20 @@ class X11EntryBox {
   Action HandleKey(Key key, char character = '\0');
   // A left press inside Bounds(): moves the caret, or chooses a list item (a commit).
   Action HandlePress(int x, int y);
-  // After a paint: shows the parameter's current text if the plug-in changed it since the box
-  // was last filled, unless the user has typed (or chosen) since; true if the box changed.
-  bool Refresh(const IParameter& parameter);
+  // Shows text as at opening: selected whole, or as the chosen item of the list (none when no
+  // item has that text). Which text, and when, is the editor's shared refresh rule.
+  void Fill(const char* text);
 
   // Draws the box into its own pixels (Bounds()-sized) with the entry's text renderer.
   void Render(TextRenderer& text);
   MemoryBitmap& Pixels() noexcept { return pixels_; }
 
  private:
-  void Fill(const char* text);
-
   IBounds bounds_;
   std::vector<std::string> items_;
   int selected_ = -1;
   std::string text_;
   size_t caret_ = 0;
   bool allSelected_ = false;
-  bool userEdited_ = false;
-  std::string lastFilled_;  // the parameter's text when the box was last filled
   MemoryBitmap pixels_;
 };

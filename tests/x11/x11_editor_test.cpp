@@ -240,7 +240,17 @@ TEST_P(X11Editor, EscapeAndARightClickCancelAndALeftClickElsewhereCommitsAndPres
       << plugin_->Display(kDuration);
 }
 
-TEST_P(X11Editor, TheEntryKeepsWhatTheUserTypesWhileTheHostMovesTheParameter) {
+TEST_P(X11Editor, TheEntryFollowsTheHostUntilTheUserTypesAndThenKeepsTheTyping) {
+  // Untouched, the box takes the value the host sets.
+  screen_.Click(editor_, kDurationX, kDurationY, 3);
+  std::this_thread::sleep_for(100ms);
+  const auto five = static_cast<float>((5.0 - 0.1) / 9.9);  // shown as "5.0"
+  plugin_->Set(kDuration, five);
+  std::this_thread::sleep_for(200ms);
+  screen_.Key(XK_Return);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_NEAR(plugin_->Get(kDuration), five, 1e-4f);
+
   screen_.Click(editor_, kDurationX, kDurationY, 3);
   std::this_thread::sleep_for(100ms);
   screen_.Type("3");
