@@ -134,7 +134,8 @@ class IEffectBase {
   // [locked] The parameter values as little-endian doubles, in index order.
   bool SerializeParams(IStateChunk& chunk);
   // [locked] Reads values from position, clamped to each range; returns the position after the
-  // last one, or -1 when the chunk ran out (the parameter where it ran out gets 0.0 clamped).
+  // last one, or -1 when the chunk ran out (the parameter where it ran out and the later ones
+  // keep their values).
   // A NaN or infinite value leaves its parameter unchanged. Every parameter is notified
   // afterwards, whatever happened.
   int32_t UnserializeParams(const IStateChunk& chunk, int32_t position);

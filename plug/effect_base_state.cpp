@@ -52,6 +52,8 @@ int32_t IEffectBase::UnserializeParams(const IStateChunk& chunk, int32_t positio
   for (int i = 0; i < declaredParameterCount_ && position >= 0; ++i) {
     double value = 0.0;
     position = chunk.ReadDouble(&value, position);
+    // Where the chunk runs out, this parameter and the later ones keep their values.
+    if (position < 0) break;
     // A NaN or infinity from a saved song carries no usable value: the parameter keeps its own.
     if (IParameter* parameter = GetParameter(i)) parameter->SetValueClamped(value);
   }

@@ -54,6 +54,9 @@ intptr_t IVstEffect::Dispatch(int32_t opcode, int32_t index, intptr_t value, voi
       return 0;
 
     case vst2::effSetProgram:
+      // The range is checked on the full pointer-sized value: cut to an int first,
+      // 0x1'0000'0002 would select program 2.
+      if (value < 0 || value >= PresetCount()) return 0;
       if (!HasStateChunks()) StorePreset(nullptr);
       ApplyPreset(static_cast<int>(value));
       return 0;
@@ -232,8 +235,13 @@ intptr_t IVstEffect::SetChunk(int32_t index, intptr_t size, const void* ptr) {
   int32_t position = 0;
   const int32_t version = ReadChunkHeader(chunk, &position);
   const int32_t end = UnserializeState(chunk, position);
+  if (end < 0) {
+    // Older and shorter chunks rely on the values they hold being applied, but a state that is
+    // only half loaded does not go into the current preset.
+    RefreshEditorValues();
+    return 0;
+  }
   if (!(bank && version >= kChunkVersion)) StorePreset(nullptr);
-  if (end < 0) return 0;
   RefreshEditorValues();
   return 1;
 }

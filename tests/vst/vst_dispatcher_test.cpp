@@ -5,8 +5,11 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "tests/graphics/probe_control.h"
+#include "tests/graphics/recording_graphics.h"
 #include "tests/vst/recording_host.h"
 #include "tests/vst/test_plugin.h"
 
@@ -241,9 +244,13 @@ TEST_F(Dispatcher, SelectingANewProgramMakesItAUserPresetWithTheCurrentValues) {
 }
 
 TEST_F(Dispatcher, IgnoresProgramsThatDoNotExist) {
-  Dispatch(vst2::effSetProgram, 0, 3);
-  Dispatch(vst2::effSetProgram, 0, -1);
-  EXPECT_EQ(Dispatch(vst2::effGetProgram), 0);
+  std::vector<intptr_t> values = {3, -1};
+  if constexpr (sizeof(intptr_t) == 8) values.push_back(static_cast<intptr_t>(0x1'0000'0002LL));
+  for (intptr_t value : values) {
+    Dispatch(vst2::effSetProgram, 0, value);
+    EXPECT_EQ(Dispatch(vst2::effGetProgram), 0) << value;
+  }
+  EXPECT_EQ(plugin.GetPreset(0)->chunk.Size(), 0) << "nothing stored for a refused change";
 }
 
 TEST_F(Dispatcher, RenamesTheCurrentProgramAndCutsLongNamesOnTheWayOut) {
@@ -311,12 +318,55 @@ TEST_F(Dispatcher, RefusesChunkSizesThatCannotBeAndKeepsTheState) {
   for (int count : plugin.changes) EXPECT_EQ(count, 0);
 }
 
-TEST_F(Dispatcher, ReportsAShortChunkAsNotLoaded) {
-  uint8_t bytes[8 + 8] = {'t', 'f', 'f', 'p', 0, 0, 1, 0};
+TEST_F(Dispatcher, AppliesWhatAShortChunkHoldsButReportsItAsNotLoaded) {
+  auto* editor = new RecordingGraphics(&plugin);
+  auto* speedControl = new ProbeControl(&plugin, IBounds{0, 0, 10, 10}, TestPlugin::kSpeed);
+  editor->AttachControl(speedControl);
+  plugin.AttachEditor(editor);
+  SetParameter(TestPlugin::kEnabled, 0.0f);
+  uint8_t bytes[8 + 8 + 4] = {'t', 'f', 'f', 'p', 0, 0, 1, 0};
   const double speed = 25.0;
-  std::memcpy(bytes + 8, &speed, 8);
-  EXPECT_EQ(Dispatch(vst2::effSetChunk, 1, sizeof(bytes), bytes), 0);
-  EXPECT_EQ(plugin.GetParameter(TestPlugin::kSpeed)->Value(), 25.0);
+  std::memcpy(bytes + 8, &speed, 8);  // then half of the next value
+  for (int32_t kind : {0, 1}) {
+    EXPECT_EQ(Dispatch(vst2::effSetChunk, kind, sizeof(bytes), bytes), 0);
+    EXPECT_EQ(plugin.GetParameter(TestPlugin::kSpeed)->Value(), 25.0);
+    EXPECT_DOUBLE_EQ(speedControl->Value(), 25.0 / 30.0) << "the editor shows what changed";
+    EXPECT_EQ(GetParameter(TestPlugin::kEnabled), 0.0f) << "where it ran out: unchanged";
+    EXPECT_EQ(plugin.GetParameter(TestPlugin::kCount)->Value(), 3.0);
+    EXPECT_EQ(plugin.GetPreset(0)->chunk.Size(), 0) << "no half state in the program";
+  }
+}
+
+TEST_F(Dispatcher, ChunksStoreTheValuesInTheCurrentProgramOnlyWhereTheyMust) {
+  auto stored = [this] {
+    const bool any = plugin.GetPreset(0)->chunk.Size() > 0;
+    plugin.GetPreset(0)->chunk.Clear();
+    return any;
+  };
+  void* data = nullptr;
+  Dispatch(vst2::effGetChunk, 1, 0, &data);
+  EXPECT_FALSE(stored()) << "getting a program";
+  Dispatch(vst2::effGetChunk, 0, 0, &data);
+  EXPECT_TRUE(stored()) << "getting a bank";
+
+  auto chunk = [](int32_t version) {
+    std::vector<uint8_t> bytes = {'t', 'f', 'f', 'p'};
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back((version >> shift) & 0xFF);
+    const double values[TestPlugin::kParameters] = {20.0, 1.0, 5.0, 0.25};
+    const auto* raw = reinterpret_cast<const uint8_t*>(values);
+    bytes.insert(bytes.end(), raw, raw + sizeof(values));
+    return bytes;
+  };
+  for (auto [kind, version, stores] : {std::tuple{0, 0x10000, false}, std::tuple{0, 0x20000, false},
+                                       std::tuple{0, 0xFFFF, true}, std::tuple{1, 0x10000, true}}) {
+    std::vector<uint8_t> bytes = chunk(version);
+    ASSERT_EQ(Dispatch(vst2::effSetChunk, kind, static_cast<intptr_t>(bytes.size()), bytes.data()),
+              1);
+    EXPECT_EQ(stored(), stores) << kind << " " << version;
+  }
+  const double raw[TestPlugin::kParameters] = {20.0, 1.0, 5.0, 0.25};  // no header: version 0
+  Dispatch(vst2::effSetChunk, 0, sizeof(raw), const_cast<double*>(raw));
+  EXPECT_TRUE(stored()) << "a bank without a header";
 }
 
 // ---- Capabilities --------------------------------------------------------------------------
