@@ -36,7 +36,7 @@ struct Event {
 // one call.
 class ChimeHost {
  public:
-  static constexpr int kMaxFrames = 1 << 16;
+  static constexpr int kMaxFrames = 1 << 18;
 
   explicit ChimeHost(double sampleRate = 44100.0, int blockSize = 512);
   // An instance from a library's entry point instead of the linked instrument; Plugin() is then
