@@ -96,15 +96,18 @@ TEST_F(HostCallbackTest, GivesTheTransportsTimeInformation) {
   EXPECT_NE(info->flags & vst2::kVstTransportPlaying, 0);
 }
 
-TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFrames) {
-  context_.BeginBlock(1024);
+TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFramesAndChecksTheirDelivery) {
+  context_.BeginBlock(1024, 512);
   vst2::VstMidiEvent on = Midi(5, 0x92, 60, 100);
   vst2::VstMidiEvent bounce = Midi(1600, 0x92, 62, 90);  // past the block's end
   EXPECT_EQ(SendEvents({reinterpret_cast<vst2::VstEvent*>(&on), nullptr,
                         reinterpret_cast<vst2::VstEvent*>(&bounce)}),
             1);
+  vst2::VstMidiEvent later = Midi(300, 0x82, 60, 0), earlier = Midi(299, 0x82, 60, 0);
+  SendEvents({reinterpret_cast<vst2::VstEvent*>(&later)});
+  SendEvents({reinterpret_cast<vst2::VstEvent*>(&earlier)});  // order counts across lists
   context_.EndBlock();
-  ASSERT_EQ(recorder_.midi.size(), 2u);
+  ASSERT_EQ(recorder_.midi.size(), 4u);
   EXPECT_EQ(recorder_.midi[0].sampleTime, 1029);
   EXPECT_EQ(recorder_.midi[0].blockStart, 1024);
   EXPECT_EQ(recorder_.midi[0].status, 0x92);
@@ -112,6 +115,18 @@ TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFrames) {
   EXPECT_EQ(recorder_.midi[0].data2, 100);
   EXPECT_EQ(recorder_.midi[1].sampleTime, 2624);
   EXPECT_EQ(recorder_.midi[1].deltaFrames, 1600);
+  EXPECT_EQ(context_.DeliveryCheck().outsideCall, 1);
+  EXPECT_EQ(context_.DeliveryCheck().outOfOrder, 1);
+
+  context_.BeginBlock(1536, 512);
+  SendEvents({reinterpret_cast<vst2::VstEvent*>(&earlier)});  // a new call starts afresh
+  context_.EndBlock();
+  EXPECT_EQ(context_.DeliveryCheck().outOfOrder, 1);
+  EXPECT_EQ(context_.CloseSoundingNotes(2048), 1) << "only 62 still sounds";
+  EXPECT_EQ(recorder_.midi.back().status, 0x82);
+  EXPECT_EQ(recorder_.midi.back().data1, 62);
+  EXPECT_EQ(recorder_.midi.back().sampleTime, 2048);
+  EXPECT_EQ(context_.CloseSoundingNotes(2048), 0);
 }
 
 TEST_F(HostCallbackTest, PlacesEventsSentOutsideProcessingAtTheSongPosition) {
@@ -121,13 +136,14 @@ TEST_F(HostCallbackTest, PlacesEventsSentOutsideProcessingAtTheSongPosition) {
   SendEvents({reinterpret_cast<vst2::VstEvent*>(&cc)});
   ASSERT_EQ(recorder_.midi.size(), 1u);
   EXPECT_EQ(recorder_.midi[0].sampleTime, 300);
+  EXPECT_EQ(context_.DeliveryCheck().outsideCall, 1) << "hosts may ignore it";
 }
 
 TEST_F(HostCallbackTest, ReportsOtherEventsWithoutTakingThemForMidi) {
   vst2::VstEvent sysex{};
   sysex.type = vst2::kVstSysExType;
   sysex.deltaFrames = 7;
-  context_.BeginBlock(100);
+  context_.BeginBlock(100, 512);
   SendEvents({&sysex});
   EXPECT_TRUE(recorder_.midi.empty());
   EXPECT_EQ(recorder_.other, std::vector<int64_t>{107});
@@ -150,7 +166,7 @@ TEST_F(HostCallbackTest, PassesAutomationNoticesOn) {
 
 TEST_F(HostCallbackTest, TellsThePluginWhetherItIsProcessing) {
   EXPECT_EQ(Call(vst2::audioMasterGetCurrentProcessLevel), 1);
-  context_.BeginBlock(0);
+  context_.BeginBlock(0, 512);
   EXPECT_EQ(Call(vst2::audioMasterGetCurrentProcessLevel), 2);
   context_.EndBlock();
 }

@@ -63,6 +63,19 @@ TEST_F(HostSessionTest, KeepsNoteOffsThatFallInALaterBlockInPlace) {
   EXPECT_EQ(offs[1], 1250);
 }
 
+TEST_F(HostSessionTest, ClosesTheNoteStillSoundingAtTheEndAndFindsTheDeliveryRight) {
+  options_.seconds = 1050.0 / 44100;  // the note at 1000 would end at 1250
+  ASSERT_TRUE(Run()) << error_;
+  ASSERT_EQ(report_.frames, 1050);
+  EXPECT_EQ(report_.closedNotes, 1);
+  const HostMidiEvent& last = collector_.Events().back();
+  EXPECT_TRUE(last.IsNoteOff());
+  EXPECT_EQ(last.data1, 60);
+  EXPECT_EQ(last.sampleTime, 1050);
+  EXPECT_EQ(report_.eventsOutsideCall, 0);
+  EXPECT_EQ(report_.eventsOutOfOrder, 0);
+}
+
 TEST_F(HostSessionTest, RunsTheWholeLengthWithAShortLastBlock) {
   options_.seconds = 1.0;
   options_.blockSize = 1000;

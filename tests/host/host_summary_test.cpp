@@ -68,6 +68,22 @@ TEST(SummaryPrinting, NamesNotesAsTheEditorDoesAndChannelsFromOne) {
   EXPECT_NE(text.find("velocity: 33 to 33\n"), std::string::npos);
   EXPECT_NE(text.find("MIDI file: x.mid\n"), std::string::npos);
   EXPECT_EQ(text.find("controllers:"), std::string::npos);
+  EXPECT_NE(text.find("delivery: every event inside its call, in time order\n"), std::string::npos);
+  EXPECT_EQ(text.find("closed at the end"), std::string::npos);
+}
+
+TEST(SummaryPrinting, ReportsEventsDeliveredOutsideTheirCallAndTheNotesClosedAtTheEnd) {
+  HostOptions options;
+  SessionReport report;
+  report.eventsOutsideCall = 3;
+  report.eventsOutOfOrder = 1;
+  report.closedNotes = 2;
+  std::ostringstream out;
+  PrintSummary(out, options, report, Summarize({}), "");
+  EXPECT_NE(out.str().find("delivery: 3 events outside their call, 1 out of order\n"),
+            std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("closed at the end: 2 notes still sounding\n"), std::string::npos);
 }
 
 }  // namespace

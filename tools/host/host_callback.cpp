@@ -62,9 +62,27 @@ intptr_t HostContext::Callback(vst2::AEffect* effect, int32_t opcode, int32_t in
   return context->Handle(opcode, index, value, ptr, opt);
 }
 
-void HostContext::BeginBlock(int64_t blockStart) {
+void HostContext::BeginBlock(int64_t blockStart, int32_t frames) {
   blockStart_ = blockStart;
+  blockFrames_ = frames;
+  lastDelta_ = 0;
   inBlock_ = true;
+}
+
+int HostContext::CloseSoundingNotes(int64_t time) {
+  int closed = 0;
+  for (size_t key = 0; key < sounding_.size(); ++key) {
+    if (!sounding_.test(key)) continue;
+    HostMidiEvent off;
+    off.sampleTime = time;
+    off.blockStart = time;
+    off.status = static_cast<uint8_t>(0x80 | key / 128);
+    off.data1 = static_cast<uint8_t>(key % 128);
+    observer_.OnMidiEvent(off);
+    ++closed;
+  }
+  sounding_.reset();
+  return closed;
 }
 
 void HostContext::EndBlock() {
@@ -116,6 +134,14 @@ intptr_t HostContext::ProcessEvents(const vst2::VstEvents* events) {
   for (int32_t i = 0; i < events->numEvents; ++i) {
     const vst2::VstEvent* event = events->events[i];
     if (event == nullptr) continue;
+    const int32_t delta = event->deltaFrames;
+    if (!inBlock_ || delta < 0 || delta >= blockFrames_) {
+      ++delivery_.outsideCall;
+    } else if (delta < lastDelta_) {
+      ++delivery_.outOfOrder;
+    } else {
+      lastDelta_ = delta;
+    }
     const int64_t sampleTime = base + event->deltaFrames;
     if (event->type != vst2::kVstMidiType) {
       observer_.OnOtherEvent(event->type, sampleTime);
@@ -129,6 +155,8 @@ intptr_t HostContext::ProcessEvents(const vst2::VstEvents* events) {
     out.status = static_cast<uint8_t>(midi->midiData[0]);
     out.data1 = static_cast<uint8_t>(midi->midiData[1]);
     out.data2 = static_cast<uint8_t>(midi->midiData[2]);
+    if (out.IsNoteOn() || out.IsNoteOff())
+      sounding_.set(static_cast<size_t>(out.Channel() * 128 + (out.data1 & 0x7F)), out.IsNoteOn());
     observer_.OnMidiEvent(out);
   }
   return 1;

@@ -1,6 +1,7 @@
 // The host side of the VST 2 callback: what tintinna-host answers when a plug-in asks.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 #include "plug/vst2_abi.h"
@@ -34,9 +35,22 @@ class HostContext {
     HostContext* previous_;
   };
 
-  // Brackets one processing call; events sent inside it are placed relative to blockStart.
-  void BeginBlock(int64_t blockStart);
+  // Brackets one processing call of frames; events sent inside it are placed relative to
+  // blockStart.
+  void BeginBlock(int64_t blockStart, int32_t frames);
   void EndBlock();
+
+  // How the plug-in delivered its events: those sent outside a processing call or with a
+  // deltaFrames outside [0, frames) of theirs, and those earlier than one sent before them in
+  // the same call.
+  struct Delivery {
+    int64_t outsideCall = 0;
+    int64_t outOfOrder = 0;
+  };
+  const Delivery& DeliveryCheck() const { return delivery_; }
+  // Ends every note still sounding (its last message a note-on) with a note-off at time, as
+  // hosts do when their transport stops; returns how many.
+  int CloseSoundingNotes(int64_t time);
 
   intptr_t Handle(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
@@ -53,7 +67,11 @@ class HostContext {
   HostObserver& observer_;
   vst2::VstTimeInfo timeInfo_{};
   int64_t blockStart_ = 0;
+  int32_t blockFrames_ = 0;
+  int32_t lastDelta_ = 0;
   bool inBlock_ = false;
+  Delivery delivery_;
+  std::bitset<16 * 128> sounding_;
   int64_t automationCount_ = 0;
   int64_t wantMidiCount_ = 0;
 };

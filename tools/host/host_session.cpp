@@ -140,7 +140,7 @@ bool RunSession(const HostOptions& options, HostObserver& observer, SessionRepor
   transport.Start();
   for (int64_t done = 0; done < total;) {
     const auto frames = static_cast<int32_t>(std::min<int64_t>(options.blockSize, total - done));
-    context.BeginBlock(done);
+    context.BeginBlock(done, frames);
     plugin->Process(frames);
     context.EndBlock();
     transport.Advance(frames);
@@ -149,8 +149,11 @@ bool RunSession(const HostOptions& options, HostObserver& observer, SessionRepor
     ++report.blocks;
   }
   report.frames = total;
+  report.closedNotes = context.CloseSoundingNotes(total);
   plugin->Stop();
   report.automationNotices = context.AutomationCount();
+  report.eventsOutsideCall = context.DeliveryCheck().outsideCall;
+  report.eventsOutOfOrder = context.DeliveryCheck().outOfOrder;
 
   if (!options.saveState.empty() &&
       !SaveState(*plugin, options.saveState, report.stateBytesSaved, error)) {

@@ -27,12 +27,18 @@ struct SessionReport {
   int64_t frames = 0;
   int64_t blocks = 0;
   int64_t automationNotices = 0;
+  // Events the plug-in sent outside their processing call, or out of time order in it.
+  int64_t eventsOutsideCall = 0;
+  int64_t eventsOutOfOrder = 0;
+  // Notes still sounding when the run ended, closed by the host at the end time.
+  int closedNotes = 0;
   size_t stateBytesSaved = 0;
 };
 
 // Loads options.pluginPath, opens it, applies program, state and parameters, processes
 // options.seconds of audio in blocks of options.blockSize with a playing transport, saves the
-// state if asked, and closes and unloads it. Events reach observer as they are sent. Returns
+// state if asked, and closes and unloads it. Events reach observer as they are sent; notes still
+// sounding at the end get a note-off at the end time, so no run ends with a note on. Returns
 // false with a one-line error (missing file, not a plug-in, unknown parameter, bad value,
 // unreadable state) after closing whatever was opened.
 bool RunSession(const HostOptions& options, HostObserver& observer, SessionReport& report,

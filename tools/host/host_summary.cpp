@@ -89,6 +89,19 @@ void PrintSummary(std::ostream& out, const HostOptions& options, const SessionRe
                 static_cast<long long>(summary.controlChanges),
                 static_cast<long long>(summary.otherMessages));
   out << line << '\n';
+  // Checked on every run: hosts drop events outside their call and mistime those out of order.
+  if (report.eventsOutsideCall == 0 && report.eventsOutOfOrder == 0) {
+    out << "delivery: every event inside its call, in time order\n";
+  } else {
+    std::snprintf(line, sizeof(line), "delivery: %lld events outside their call, %lld out of order",
+                  static_cast<long long>(report.eventsOutsideCall),
+                  static_cast<long long>(report.eventsOutOfOrder));
+    out << line << '\n';
+  }
+  if (report.closedNotes > 0) {
+    out << "closed at the end: " << report.closedNotes
+        << (report.closedNotes == 1 ? " note" : " notes") << " still sounding\n";
+  }
   if (summary.noteOns > 0) {
     std::snprintf(line, sizeof(line), "velocity: %d to %d", summary.minVelocity,
                   summary.maxVelocity);
