@@ -190,6 +190,27 @@ TEST_P(X11Editor, ClicksOnASwitchAndTheTransposeButtonsChangeThemAndThePicture) 
   EXPECT_EQ(plugin_->Display(kTone1), "49");
 }
 
+TEST_P(X11Editor, ADoubleClickOnASwitchTogglesTwiceAndIsReportedAsADoubleClick) {
+  screen_.Click(editor_, kCcAX, kCcAY);
+  screen_.Click(editor_, kCcAX, kCcAY);
+  // The second press of a double click reaches the core as a double click, which a switch
+  // takes as a click: its edit begins before the value moves, unlike a plain press's.
+  ASSERT_TRUE(Until([&] { return plugin_->NoticesFor(kCcA).size() >= 6; }));
+  EXPECT_EQ(plugin_->Get(kCcA), 0.0f);
+  EXPECT_EQ(plugin_->NoticesFor(kCcA),
+            (std::vector<int32_t>{vst2::audioMasterAutomate, vst2::audioMasterBeginEdit,
+                                  vst2::audioMasterEndEdit, vst2::audioMasterBeginEdit,
+                                  vst2::audioMasterAutomate, vst2::audioMasterEndEdit}));
+  // Later, or farther away, a press is a press again.
+  std::this_thread::sleep_for(500ms);
+  plugin_->ClearNotices();
+  screen_.Click(editor_, kCcAX, kCcAY);
+  ASSERT_TRUE(Until([&] { return plugin_->NoticesFor(kCcA).size() >= 3; }));
+  EXPECT_EQ(plugin_->NoticesFor(kCcA),
+            (std::vector<int32_t>{vst2::audioMasterAutomate, vst2::audioMasterBeginEdit,
+                                  vst2::audioMasterEndEdit}));
+}
+
 TEST_P(X11Editor, DragOnTheWSpeedFaderMovesItInOneEditGesture) {
   const float before = plugin_->Get(kWSpeed);
   const int handle = kWSpeedTrackLeft + static_cast<int>(before * (150 - 36)) + 18;
@@ -224,6 +245,8 @@ TEST_P(X11Editor, WheelOnAToneMovesItOneStepPerNotchAndTheSideWheelNot) {
 TEST_P(X11Editor, RightClickOnDurationOpensTheEntryAndTypedTextCommitsOnReturn) {
   // The box is drawn over the fader, centred on it.
   ASSERT_TRUE(OpenEntry(kDurationX, kDurationY));
+  // The click took the keyboard focus: typing reaches the box with the pointer elsewhere.
+  screen_.MoveTo(editor_, kWidth + 200, kHeight + 200);
   screen_.Type("2.5");
   std::this_thread::sleep_for(100ms);
   // Left in the build tree, for anyone to look at.
