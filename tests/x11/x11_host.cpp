@@ -8,6 +8,7 @@
 #include <png.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +45,7 @@ bool XServer::Start() {
   if (pipe(fds) != 0) return false;
   pid_ = fork();
   if (pid_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlives a test program that crashed
     close(fds[0]);
     const int null = open("/dev/null", O_WRONLY);
     if (null >= 0) dup2(null, 2);
