@@ -26,6 +26,7 @@ class XServer {
   bool Start();
   void Stop();
   const std::string& Name() const noexcept { return name_; }
+  int Pid() const noexcept { return pid_; }
 
  private:
   int pid_ = -1;
