@@ -4,12 +4,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
-#include <string>
-
 #include "graphics/editor_window.h"
-#include "graphics/editor_window_x11.h"
 #include "graphics/text_renderer.h"
 #include "raster/png_loader.h"
 
@@ -25,26 +20,8 @@ bool IEditorWindow::DrawString(const ITextStyle& style, const char* text, const 
     textColour_ = style.colour;
   }
   if (!textRenderer_) return false;
-  const int height =
-      textRenderer_->RenderText(Surface(), text, bounds, textColour_.Packed(), style.alignment);
-  if (height == 0) return false;
-  // Where the glyphs went: the widest line placed as the renderer places it, with a margin for
-  // glyphs that reach past their advance.
-  int width = 0;
-  for (const char* line = text; *line;) {
-    const char* end = std::strchr(line, '\n');
-    const std::string one(line, end ? end : line + std::strlen(line));
-    width = std::max(width, textRenderer_->MeasureText(one.c_str()));
-    line = end ? end + 1 : line + one.size();
-  }
-  int left = bounds.left;
-  if (style.alignment == ITextStyle::kCentre) left = bounds.left + (bounds.Width() - width) / 2;
-  if (style.alignment == ITextStyle::kRight) left = bounds.right - width;
-  constexpr int kOverhang = 3;
-  NoteTextDrawn(
-      *this, bounds,
-      {left - kOverhang, bounds.top - 1, left + width + kOverhang, bounds.top + height + 1});
-  return true;
+  return textRenderer_->RenderText(Surface(), text, bounds, textColour_.Packed(),
+                                   style.alignment) != 0;
 }
 
 void IEditorWindow::Resize(int width, int height) {

@@ -28,7 +28,6 @@
 
 #include "controls/control.h"
 #include "graphics/editor_window.h"
-#include "graphics/editor_window_x11.h"
 #include "graphics/text_renderer.h"
 #include "graphics/x11_entry_box.h"
 #include "graphics/x11_errors.h"
@@ -159,8 +158,6 @@ class X11Session {
   X11EntryBox* OpenEntry(const IParameter& parameter, const IBounds& controlBounds);
   // The entry's pixels, drawn with the entry's own font.
   void RenderEntry(X11EntryBox& box);
-  // A text of the pass at bounds covered ink.
-  void NoteText(const IBounds& bounds, const IBounds& ink);
 
  private:
   void Run();
@@ -205,13 +202,6 @@ class X11Session {
   std::vector<uint32_t> plainPixels_;  // the image's pixels when MIT-SHM is not available
   bool directPixels_ = true;           // the visual's pixel layout is the surface's
   int redShift_ = 16, greenShift_ = 8, blueShift_ = 0;
-
-  // Texts reach beyond their bounds (and so beyond a pass's area) by a pixel or more: the last
-  // ink of each, so that a pass whose texts reach out, or used to, is widened to cover them.
-  std::vector<std::pair<IBounds, IBounds>> inks_;
-  bool inPass_ = false;
-  IBounds spill_;
-  IBounds deferred_;  // the first pass's area, presented once it is known whether it grows
 
   x11input::DoubleClickDetector doubleClick_;
   bool buttonHeld_ = false;  // a press in the window went to the core: drags follow it
@@ -440,36 +430,8 @@ void X11Session::Tick() {
   }
   IBounds area{};
   if (!editor_.CollectDirtyArea(area)) return;
-  inPass_ = true;
-  spill_ = {};
-  deferred_ = {};
   editor_.DrawArea(area);
-  inPass_ = false;
-  if (IsEmptyArea(spill_)) {
-    Present(deferred_);
-  } else {
-    // Once more over the texts' reach, so that the surface there is what a whole redraw gives.
-    editor_.DrawArea(area.Union(spill_));
-  }
   editor_.AfterRedrawPainted();
-}
-
-void X11Session::NoteText(const IBounds& bounds, const IBounds& ink) {
-  auto found = std::find_if(inks_.begin(), inks_.end(),
-                            [&](const auto& entry) { return entry.first == bounds; });
-  IBounds reach = ink;
-  if (found == inks_.end()) {
-    inks_.emplace_back(bounds, ink);
-  } else {
-    reach = reach.Union(found->second);
-    found->second = ink;
-  }
-  if (!inPass_) return;
-  const IBounds& pass = editor_.DrawBounds();
-  const IBounds r = Clip(reach, editor_.Width(), editor_.Height());
-  if (IsEmptyArea(r)) return;
-  if (r.left < pass.left || r.top < pass.top || r.right > pass.right || r.bottom > pass.bottom)
-    spill_ = spill_.Union(r);
 }
 
 void X11Session::RefreshEntry() {
@@ -562,10 +524,6 @@ void X11Session::CopyToImage(const IBounds& area) {
 }
 
 void X11Session::Present(const IBounds& area) {
-  if (inPass_) {
-    deferred_ = deferred_.Union(area);
-    return;
-  }
   if (!image_ || !display_ || lost_.load() || windowGone_) return;
   const IBounds r = Clip(area, image_->width, image_->height);
   if (IsEmptyArea(r)) return;
@@ -710,10 +668,6 @@ void X11Session::HandleKey(XKeyEvent& e) {
 }
 
 // ---- IEditorWindow, X11 half ------------------------------------------------------------------
-
-void NoteTextDrawn(IEditorWindow& editor, const IBounds& bounds, const IBounds& ink) {
-  if (X11Session* session = EditorWindowMessages::Session(editor)) session->NoteText(bounds, ink);
-}
 
 bool IEditorWindow::PresentArea(const IBounds& area) {
   if (X11Session* session = EditorWindowMessages::Session(*this)) session->Present(area);
