@@ -154,6 +154,9 @@ class X11Session {
   // ---- Editor thread ----
   // Uploads the area of the surface (with the entry box laid over it) to the window.
   void Present(const IBounds& area);
+  // One upload, without waiting for the server (false when nothing was sent).
+  bool Upload(const IBounds& area);
+  void Finish();
   // A value entry for the parameter at the control's bounds, owned by the window.
   X11EntryBox* OpenEntry(const IParameter& parameter, const IBounds& controlBounds);
   // The entry's pixels, drawn with the entry's own font.
@@ -202,6 +205,9 @@ class X11Session {
   std::vector<uint32_t> plainPixels_;  // the image's pixels when MIT-SHM is not available
   bool directPixels_ = true;           // the visual's pixel layout is the surface's
   int redShift_ = 16, greenShift_ = 8, blueShift_ = 0;
+
+  std::vector<IBounds> changed_;  // what the tick's pass changed, to be uploaded
+  bool inPass_ = false;
 
   x11input::DoubleClickDetector doubleClick_;
   bool buttonHeld_ = false;  // a press in the window went to the core: drags follow it
@@ -430,7 +436,33 @@ void X11Session::Tick() {
   }
   IBounds area{};
   if (!editor_.CollectDirtyArea(area)) return;
+  // The pass repaints the union of the dirty controls (and the ink around them), but only the
+  // dirty controls change: the rest of the union is drawn again as it was. Only they go up.
+  changed_.clear();
+  for (int i = 0; i < editor_.ControlCount(); ++i) {
+    IControl* control = editor_.GetControl(i);
+    if (!control || !control->IsDirty()) continue;
+    IBounds r = Clip(control->DrawBounds().Union(control->OverflowBounds()), editor_.Width(),
+                     editor_.Height());
+    if (IsEmptyArea(r)) continue;
+    // Overlapping pieces go up as one.
+    for (auto it = changed_.begin(); it != changed_.end();) {
+      if (IsEmptyArea(Overlap(*it, r))) {
+        ++it;
+        continue;
+      }
+      r = r.Union(*it);
+      changed_.erase(it);
+      it = changed_.begin();
+    }
+    changed_.push_back(r);
+  }
+  inPass_ = true;
   editor_.DrawArea(area);
+  inPass_ = false;
+  bool sent = false;
+  for (const IBounds& r : changed_) sent = Upload(r) || sent;
+  if (sent) Finish();
   editor_.AfterRedrawPainted();
 }
 
@@ -524,18 +556,30 @@ void X11Session::CopyToImage(const IBounds& area) {
 }
 
 void X11Session::Present(const IBounds& area) {
-  if (!image_ || !display_ || lost_.load() || windowGone_) return;
+  if (inPass_) return;  // the tick uploads what the pass changed
+  if (Upload(area)) Finish();
+}
+
+bool X11Session::Upload(const IBounds& area) {
+  if (!image_ || !display_ || lost_.load() || windowGone_) return false;
   const IBounds r = Clip(area, image_->width, image_->height);
-  if (IsEmptyArea(r)) return;
+  if (IsEmptyArea(r)) return false;
   CopyToImage(r);
   const auto w = static_cast<unsigned>(r.Width()), h = static_cast<unsigned>(r.Height());
   if (shmAttached_) {
     XShmPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h, False);
-    XSync(display_, False);  // the server has read the segment before it is written again
   } else {
     XPutImage(display_, window_, gc_, image_, r.left, r.top, r.left, r.top, w, h);
-    XFlush(display_);
   }
+  return true;
+}
+
+void X11Session::Finish() {
+  // With MIT-SHM the server must have read the segment before it is written again.
+  if (shmAttached_)
+    XSync(display_, False);
+  else
+    XFlush(display_);
 }
 
 void X11Session::Handle(XEvent& event) {
