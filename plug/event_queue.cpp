@@ -50,9 +50,11 @@ bool EventQueue::AddMidi(int64_t time, uint8_t status, uint8_t data1, uint8_t da
                          bool fromHost) {
   const bool noteOff = IsNoteOff(status, data2);
   if (HasRoom(noteOff)) {
-    Record record;
-    record.midi = MidiRecord(status, data1, data2);
-    Push(time, fromHost, false, record);
+    Entry& entry = entries_[static_cast<size_t>(count_++)];
+    entry.time = std::max<int64_t>(time, 0);
+    entry.fromHost = fromHost;
+    entry.sysex = false;
+    entry.record.midi = MidiRecord(status, data1, data2);
     return true;
   }
   if (noteOff) {
@@ -110,39 +112,40 @@ int EventQueue::EmitOwed(int slot, int32_t frames) {
 }
 
 vst2::VstEvents* EventQueue::TakeDue(int32_t frames) {
-  if (frames <= 0) return nullptr;
+  if (frames <= 0 || (count_ == 0 && owedCount_ == 0)) return nullptr;
+  // One pass: the due events are copied out in the order they came, the rest move up and now
+  // count from the start of the next call.
   int dueCount = 0;
-  for (int i = 0; i < count_; ++i) {
-    const Entry& entry = entries_[static_cast<size_t>(i)];
-    // What the host passed in belongs to this call, even at an offset the call does not reach.
-    const int64_t time = entry.fromHost ? std::min<int64_t>(entry.time, frames - 1) : entry.time;
-    if (time < frames) due_[static_cast<size_t>(dueCount++)] = {time, i};
-  }
-  // Time, then the order of arrival: held-over events lead those of the call at the same frame.
-  std::sort(due_.begin(), due_.begin() + dueCount, [](const Due& a, const Due& b) {
-    return a.time != b.time ? a.time < b.time : a.index < b.index;
-  });
-  List& list = list_[0];
-  for (int k = 0; k < dueCount; ++k) {
-    const Due& due = due_[static_cast<size_t>(k)];
-    Record& record = outgoing_[static_cast<size_t>(k)];
-    record = entries_[static_cast<size_t>(due.index)].record;
-    record.generic.deltaFrames = static_cast<int32_t>(due.time);
-    list.events[k] = &record.generic;
-  }
-  const int total = owedCount_ > 0 ? EmitOwed(dueCount, frames) : dueCount;
-
-  // The rest keep their order and now count from the start of the next call.
   int kept = 0;
+  bool ordered = true;
   for (int i = 0; i < count_; ++i) {
     Entry& entry = entries_[static_cast<size_t>(i)];
-    if (entry.fromHost || entry.time < frames) continue;
-    entry.time -= frames;
-    if (kept != i) entries_[static_cast<size_t>(kept)] = entry;
-    ++kept;
+    // What the host passed in belongs to this call, even at an offset the call does not reach.
+    const int64_t time = entry.fromHost ? std::min<int64_t>(entry.time, frames - 1) : entry.time;
+    if (time < frames) {
+      Record& record = outgoing_[static_cast<size_t>(dueCount)];
+      record = entry.record;
+      record.generic.deltaFrames = static_cast<int32_t>(time);
+      if (dueCount > 0 && time < due_[static_cast<size_t>(dueCount - 1)].time) ordered = false;
+      due_[static_cast<size_t>(dueCount)] = {time, dueCount};
+      ++dueCount;
+    } else {
+      entry.time -= frames;
+      if (kept != i) entries_[static_cast<size_t>(kept)] = entry;
+      ++kept;
+    }
   }
   count_ = kept;
-
+  // Time, then the order of arrival: held-over events lead those of the call at the same frame.
+  if (!ordered) {
+    std::sort(due_.begin(), due_.begin() + dueCount, [](const Due& a, const Due& b) {
+      return a.time != b.time ? a.time < b.time : a.index < b.index;
+    });
+  }
+  List& list = list_[0];
+  for (int k = 0; k < dueCount; ++k)
+    list.events[k] = &outgoing_[static_cast<size_t>(due_[static_cast<size_t>(k)].index)].generic;
+  const int total = owedCount_ > 0 ? EmitOwed(dueCount, frames) : dueCount;
   if (total == 0) return nullptr;
   list.numEvents = total;
   list.reserved = 0;
@@ -150,6 +153,7 @@ vst2::VstEvents* EventQueue::TakeDue(int32_t frames) {
 }
 
 void EventQueue::Release() {
+  if (sysexUsed_ == 0) return;
   // Dumps still waiting keep the storage; with none left it is free again.
   for (int i = 0; i < count_; ++i)
     if (entries_[static_cast<size_t>(i)].sysex) return;
