@@ -12,11 +12,12 @@
 // none runs. Nothing here allocates after construction, and nothing waits.
 //
 // Capacity. 1024 events hold the densest stream the chimes can make (a strike and its bounce
-// every 20 ms, six messages) for any call of up to 65536 frames at 44.1 kHz, twice over, with
-// room for what the host passes through. Past kCapacity - kNoteOffReserve only note-offs are
-// taken; a note-off that finds the queue full is owed instead (one bit per channel and key) and
-// goes out at the last frame of the call. Anything else that finds no room is dropped and
-// counted. So no note is ever left on, and no event leaves its call.
+// every 20 ms: six messages, and later a note-off for each of the two notes) in any call of up
+// to 65536 frames at 44.1 kHz, about 600 events, with room to spare for what the host passes
+// through. Past kCapacity - kNoteOffReserve only note-offs are taken; a note-off that finds the
+// queue full is owed instead (one bit per channel and key) and goes out at the last frame of
+// the call. Anything else that finds no room is dropped and counted. So no note is ever left
+// on, and no event leaves its call.
 class EventQueue {
  public:
   static constexpr int kCapacity = 1024;
