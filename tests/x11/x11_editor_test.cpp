@@ -383,6 +383,20 @@ TEST_F(X11EditorLife, TheHostDestroyingItsWindowFirstLeavesTheEditorReadyToOpenA
   screen_.DestroyWindow(third);
 }
 
+TEST_F(X11EditorLife, AHostThatShowsItsWindowAfterOpeningGetsTheWholePicture) {
+  Plugin plugin;
+  const Window host = screen_.CreateHostWindow(20, 20, false);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host)), 0);
+  std::this_thread::sleep_for(100ms);  // the first picture went to a window not yet shown
+  screen_.Map(host);
+  const std::vector<uint32_t> expected = Snapshot("late-map", {});
+  ASSERT_EQ(expected.size(), static_cast<size_t>(kWidth * kHeight));
+  const Window editor = screen_.Children(host).at(0);
+  EXPECT_TRUE(WaitFor([&] { return screen_.Capture(editor, kWidth, kHeight) == expected; }));
+  plugin.Dispatch(vst2::effEditClose);
+  screen_.DestroyWindow(host);
+}
+
 TEST_F(X11EditorLife, ABadWindowIdOrNoDisplayOpensNothing) {
   Plugin plugin;
   EXPECT_EQ(plugin.Dispatch(vst2::effEditOpen, 0, 0, nullptr), 0);

@@ -180,7 +180,7 @@ Screen::~Screen() {
   if (display_) XCloseDisplay(display_);
 }
 
-Window Screen::CreateHostWindow(int x, int y) {
+Window Screen::CreateHostWindow(int x, int y, bool mapped) {
   if (!display_) return 0;
   const int screen = DefaultScreen(display_);
   XSetWindowAttributes attributes{};
@@ -189,9 +189,14 @@ Window Screen::CreateHostWindow(int x, int y) {
   const Window window = XCreateWindow(display_, RootWindow(display_, screen), x, y, kWidth, kHeight,
                                       0, CopyFromParent, InputOutput, CopyFromParent,
                                       CWBackPixel | CWOverrideRedirect, &attributes);
-  XMapRaised(display_, window);
+  if (mapped) XMapRaised(display_, window);
   XSync(display_, False);
   return window;
+}
+
+void Screen::Map(Window window) {
+  XMapRaised(display_, window);
+  XSync(display_, False);
 }
 
 void Screen::DestroyWindow(Window window) {

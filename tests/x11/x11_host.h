@@ -78,8 +78,9 @@ class Screen {
   Screen& operator=(const Screen&) = delete;
 
   Display* Connection() const noexcept { return display_; }
-  // An 800 × 400 top-level window at (x, y) of the screen, mapped.
-  Window CreateHostWindow(int x, int y);
+  // An 800 × 400 top-level window at (x, y) of the screen, mapped unless asked otherwise.
+  Window CreateHostWindow(int x, int y, bool mapped = true);
+  void Map(Window window);
   void DestroyWindow(Window window);
   // The children of a window.
   std::vector<Window> Children(Window window);
