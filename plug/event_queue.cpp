@@ -71,6 +71,13 @@ bool EventQueue::AddHostEvent(const vst2::VstEvent& event) {
   Record record{};
   bool sysex = false;
   if (event.type == vst2::kVstSysExType) {
+    // The record is read whole only when it says it is one (byteSize with or without its first
+    // two fields, as hosts differ).
+    constexpr int32_t kSysexRecord = sizeof(vst2::VstMidiSysexEvent) - 2 * sizeof(int32_t);
+    if (event.byteSize < kSysexRecord) {
+      ++dropped_;
+      return false;
+    }
     const auto& dump = reinterpret_cast<const vst2::VstMidiSysexEvent&>(event);
     const int32_t bytes = dump.dumpBytes;
     if (bytes <= 0 || !dump.sysexDump || bytes > kSysexBytes - sysexUsed_ || !HasRoom(false)) {
