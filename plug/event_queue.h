@@ -45,6 +45,8 @@ class EventQueue {
   vst2::VstEvents* TakeDue(int32_t frames);
   void Release();
 
+  // Nothing waits and nothing is owed: the call has nothing to deliver.
+  bool Idle() const noexcept { return count_ == 0 && owedCount_ == 0; }
   int Size() const noexcept { return count_; }
   int64_t Dropped() const noexcept { return dropped_; }
 

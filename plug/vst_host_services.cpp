@@ -157,6 +157,7 @@ void IVstEffect::DeliverEvents(int32_t frames) {
   // call.
   processing_ = false;
   sliceOffset_ = 0;
+  if (events_.Idle()) return;
   if (vst2::VstEvents* list = events_.TakeDue(frames))
     CallHost(vst2::audioMasterProcessEvents, 0, 0, list, 0.0f);
   events_.Release();
