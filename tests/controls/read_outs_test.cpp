@@ -12,6 +12,7 @@
 #include "tests/graphics/probe_control.h"
 #include "tests/graphics/recording_graphics.h"
 #include "tests/graphics/test_plugin.h"
+#include "tests/support/allocation_counter.h"
 
 namespace {
 
@@ -216,6 +217,29 @@ TEST_F(NoteNameReadOutTest, FollowsAStyleReplacedOnTheFollowedControl) {
   Scan();
   EXPECT_EQ(readOut->TextControl()->TextStyle().colour, (IRgba{255, 127, 127, 127}));
   EXPECT_EQ(readOut->TextControl()->TextStyle().alignment, ITextStyle::kCentre);
+}
+
+// ---- An editor that cannot take the read-out's text control -------------------------------
+
+TEST(ReadOutAttach, IsRefusedWholeWhenTheEditorCannotTakeItsTextControl) {
+  if (!allocation_counter::CanFailCAllocations())
+    GTEST_SKIP() << "the C allocator is the sanitizer's here";
+  TestPlugin plugin;
+  RecordingGraphics graphics{&plugin};  // no controls yet: the first attach must allocate
+  ProbeControl fader(&plugin, {70, 60, 220, 81}, TestPlugin::kOffset);
+  ITextControl tone(&plugin, {0, 0, 40, 20}, ITextStyle{}, "60");
+
+  allocation_counter::FailCAllocations(true);
+  ValueReadOut* value = ValueReadOut::Attach(&plugin, graphics, {70, 80, 110, 100}, {}, &fader);
+  NoteNameReadOut* note = NoteNameReadOut::Attach(&plugin, graphics, {0, 20, 40, 40}, {}, &tone);
+  allocation_counter::FailCAllocations(false);
+
+  // The core has deleted the text controls it could not take: nothing may point at them.
+  EXPECT_EQ(value, nullptr);
+  EXPECT_EQ(note, nullptr);
+  EXPECT_EQ(graphics.ControlCount(), 0);
+  EXPECT_EQ(fader.ObserverCount(), 0);
+  EXPECT_EQ(tone.ObserverCount(), 0);
 }
 
 }  // namespace

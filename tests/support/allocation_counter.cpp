@@ -8,6 +8,20 @@ namespace {
 
 thread_local bool counting = false;
 thread_local long allocations = 0;
+thread_local bool failingC = false;
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && defined(__GLIBC__)
+constexpr bool kReplacesC = true;
+extern "C" void* __libc_malloc(size_t);
+void* RawMalloc(std::size_t size) noexcept {
+  return __libc_malloc(size);
+}
+#else
+constexpr bool kReplacesC = false;
+void* RawMalloc(std::size_t size) noexcept {
+  return std::malloc(size);
+}
+#endif
 
 void Count() noexcept {
   if (counting) ++allocations;
@@ -15,7 +29,7 @@ void Count() noexcept {
 
 void* Allocate(std::size_t size) noexcept {
   Count();
-  return std::malloc(size ? size : 1);
+  return RawMalloc(size ? size : 1);
 }
 
 }  // namespace
@@ -30,6 +44,14 @@ void Start() {
 long Stop() {
   counting = false;
   return allocations;
+}
+
+bool CanFailCAllocations() {
+  return kReplacesC;
+}
+
+void FailCAllocations(bool fail) {
+  failingC = fail;
 }
 
 }  // namespace allocation_counter
@@ -71,20 +93,22 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 // The C allocator too, where no sanitizer owns it.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && defined(__GLIBC__)
 extern "C" {
-void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
 void __libc_free(void*);
 
 void* malloc(size_t size) {
+  if (failingC) return nullptr;
   Count();
   return __libc_malloc(size);
 }
 void* calloc(size_t count, size_t size) {
+  if (failingC) return nullptr;
   Count();
   return __libc_calloc(count, size);
 }
 void* realloc(void* p, size_t size) {
+  if (failingC) return nullptr;
   Count();
   return __libc_realloc(p, size);
 }
