@@ -761,8 +761,9 @@ void* IEditorWindow::OpenEditorWindow(void* parent) {
 void IEditorWindow::CloseEditorWindow() {
   auto* session = EditorWindowMessages::Session(*this);
   if (session) session->Stop();
-  // The thread is gone; its entry box goes with the session.
+  // The thread is gone; its entry box goes with the session, and a press still held ends its edit.
   ClearEntry();
+  ReleaseMouse();
   delete session;
   session_ = nullptr;
   window_ = nullptr;

@@ -229,6 +229,22 @@ TEST_P(X11Editor, DragOnTheWSpeedFaderMovesItInOneEditGesture) {
   EXPECT_GE(std::count(n.begin(), n.end(), vst2::audioMasterAutomate), 2);
 }
 
+TEST_P(X11Editor, ClosingTheEditorDuringADragEndsTheEdit) {
+  const int handle = kWSpeedTrackLeft + static_cast<int>(plugin_->Get(kWSpeed) * (150 - 36)) + 18;
+  screen_.MoveTo(editor_, handle, kWSpeedY);
+  screen_.Press(1);
+  ASSERT_TRUE(Until([&] {
+    const std::vector<int32_t> n = plugin_->NoticesFor(kWSpeed);
+    return std::count(n.begin(), n.end(), vst2::audioMasterBeginEdit) == 1;
+  }));
+  EXPECT_EQ(plugin_->Dispatch(vst2::effEditClose), 1);
+  screen_.Release(1);
+  const std::vector<int32_t> n = plugin_->NoticesFor(kWSpeed);
+  ASSERT_FALSE(n.empty());
+  EXPECT_EQ(n.back(), vst2::audioMasterEndEdit);
+  EXPECT_EQ(std::count(n.begin(), n.end(), vst2::audioMasterEndEdit), 1);
+}
+
 TEST_P(X11Editor, WheelOnAToneMovesItOneStepPerNotchAndTheSideWheelNot) {
   screen_.MoveTo(editor_, kTone1X, kTone1Y);
   screen_.Press(4), screen_.Release(4);
