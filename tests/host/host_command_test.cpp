@@ -8,29 +8,10 @@
 #include <iterator>
 #include <sstream>
 
+#include "tests/host/command_outcome.h"
+
 namespace host {
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunCommand(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  Outcome outcome;
-  outcome.status = RunHostCommand(args, out, err, false);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 int Lines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));

@@ -10,6 +10,7 @@
 #include <numbers>
 #include <sstream>
 
+#include "tests/host/command_outcome.h"
 #include "tools/host/event_collector.h"
 #include "tools/host/host_command.h"
 #include "tools/host/host_session.h"
@@ -19,30 +20,13 @@ namespace {
 
 constexpr int32_t kRate = 44100;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 Outcome RunTintinna(std::vector<std::string> args) {
   args.push_back(TINTINNA_PLUGIN);
-  std::ostringstream out;
-  std::ostringstream err;
-  Outcome outcome;
-  outcome.status = RunHostCommand(args, out, err, false);
-  outcome.out = out.str();
-  outcome.err = err.str();
-  return outcome;
+  return RunCommand(args);
 }
 
 std::string Temp(const std::string& name) {
   return (std::filesystem::temp_directory_path() / ("tintinna-media-" + name)).string();
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Left plus right, as floats.
