@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "plug/effect_base.h"
 #include "plug/event_queue.h"
@@ -14,9 +13,10 @@
 // thread, parameter get/set on any thread. Every entry takes the plug-in's lock for its whole call.
 class IVstEffect : public IEffectBase {
  public:
-  // Host input beyond these bounds is refused: block sizes (frames) and chunk sizes (bytes).
-  static constexpr int kMaxBlockSize = 1 << 20;
+  // Chunks larger than this (bytes) are refused.
   static constexpr intptr_t kMaxChunkSize = 1 << 20;
+  // What the instrument's constructor receives from the entry point.
+  using HostHandle = vst2::HostCallback;
 
   IVstEffect(vst2::HostCallback hostCallback, int parameterCount, const char* channelIO,
              int presetCount, const char* effectName, const char* productName,
@@ -48,8 +48,6 @@ class IVstEffect : public IEffectBase {
   // [locked] Adds the has-editor flag and takes the editor's size as the rectangle.
   void AttachEditor(IGraphicsCore* graphics) override;
   void SetLatency(int samples) override;
-  // [locked by caller] Also sizes the adapter's stand-in buffers for missing host channels.
-  void SetBlockSize(int frames) override;
   // [host service, locked] Queues the message for the host. During processing its offset
   // counts from the start of the slice being processed and it reaches the host in the call in
   // which it falls; outside processing (MIDI passed through) it goes out in the next call. The
@@ -58,7 +56,7 @@ class IVstEffect : public IEffectBase {
   bool SendMidiMessages(const HeapBuffer& messages) override;
 
   // [audio] False only when the host reports valid time information with playing clear.
-  bool IsTransportRunning();
+  bool IsTransportRunning() override;
   // [locked] Queues a copy of a host event that is not MIDI for the next processing call, at its
   // own delta frames; false when it was refused (see EventQueue).
   bool ForwardHostEvent(vst2::VstEvent* event);
@@ -104,14 +102,11 @@ class IVstEffect : public IEffectBase {
   intptr_t GetPinProperties(int32_t index, void* ptr, bool input);
   intptr_t SetSpeakerArrangement(intptr_t input, void* output);
 
-  // [audio, locked] The processing entries: the call is cut into slices of at most the block
-  // size, and null host buffers are replaced by the stand-ins below.
+  // [audio, locked] The processing entries: the base runs the call, then its events go out.
   void ProcessFloat(float** inputs, float** outputs, int32_t frames, FloatMode mode);
   void ProcessDouble(double** inputs, double** outputs, int32_t frames);
   // [audio] Hands the host the events due in this call of frames, as one list.
   void DeliverEvents(int32_t frames);
-  // Sizes the per-call buffer views to the channel counts (never on the audio thread).
-  void PrepareHostViews();
   void UpdateArrangements();
 
   vst2::ERect editorRect_{};
@@ -126,17 +121,4 @@ class IVstEffect : public IEffectBase {
   vst2::AEffect effect_{};
 
   EventQueue events_;
-  // Start of the slice being processed, added to outgoing MIDI; 0 outside processing.
-  int32_t sliceOffset_ = 0;
-  bool processing_ = false;
-  // The host's buffers offset to the current slice, one entry per channel.
-  std::vector<float*> floatInputViews_;
-  std::vector<float*> floatOutputViews_;
-  std::vector<double*> doubleInputViews_;
-  std::vector<double*> doubleOutputViews_;
-  // Block-size stand-ins for channels the host passed as null: silence in, ignored out.
-  std::vector<float> silentFloat_;
-  std::vector<float> ignoredFloat_;
-  std::vector<double> silentDouble_;
-  std::vector<double> ignoredDouble_;
 };

@@ -136,8 +136,8 @@ int IVstEffect::GetHostType() {
 }
 
 bool IVstEffect::SendMidiMessage(const IMidiMessage& message) {
-  return events_.AddMidi(int64_t{sliceOffset_} + message.offset, message.status, message.data1,
-                         message.data2, !processing_);
+  return events_.AddMidi(int64_t{SliceOffset()} + message.offset, message.status, message.data1,
+                         message.data2, !InProcessCall());
 }
 
 bool IVstEffect::SendMidiMessages(const HeapBuffer& messages) {
@@ -155,8 +155,7 @@ bool IVstEffect::ForwardHostEvent(vst2::VstEvent* event) {
 void IVstEffect::DeliverEvents(int32_t frames) {
   // From here on, whatever the host passes in (even from inside the call below) is for the next
   // call.
-  processing_ = false;
-  sliceOffset_ = 0;
+  EndProcessCall();
   if (events_.Idle()) return;
   if (vst2::VstEvents* list = events_.TakeDue(frames))
     CallHost(vst2::audioMasterProcessEvents, 0, 0, list, 0.0f);
