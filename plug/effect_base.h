@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "plug/event_queue.h"
 #include "plug/heap_buffer.h"
 #include "plug/midi_message.h"
 #include "plug/mutex.h"
@@ -121,10 +122,12 @@ class IEffectBase {
   // memory runs out the block size becomes 0 and nothing is processed until a size fits.
   virtual void SetBlockSize(int frames);
   virtual void SetLatency(int samples) { latency_ = samples; }
-  // [host service, audio] Queues one message for the host, which receives it in the processing
-  // call in which its offset falls (its offset counts from the start of the slice being
-  // processed); true when it was queued.
-  virtual bool SendMidiMessage(const IMidiMessage& message) = 0;
+  // [audio] Queues one message for the host, which receives it in the processing call in which
+  // its offset falls: inside a call the offset counts from the start of the slice being
+  // processed; outside one (MIDI passed through) the message goes out in the next call. The
+  // adapter hands the host the call's events, one list per call, in time order. False when
+  // the queue had no room for it.
+  virtual bool SendMidiMessage(const IMidiMessage& message);
   // [audio, adapter] Applies whatever the host scheduled for frames up to frame of the running
   // call and answers the frame of its next change, where the call is cut into a new slice.
   // Formats whose parameter changes arrive inside the processing call override it.
@@ -132,7 +135,7 @@ class IEffectBase {
     return std::numeric_limits<int32_t>::max();
   }
   // Queues a HeapBuffer of IMidiMessage records in order; true when every one was queued.
-  virtual bool SendMidiMessages(const HeapBuffer& messages) = 0;
+  virtual bool SendMidiMessages(const HeapBuffer& messages);
 
   // ---- Parameters ----------------------------------------------------------------------------
   IParameter* GetParameter(int index) const noexcept { return parameters_.Get(index); }
@@ -213,10 +216,13 @@ class IEffectBase {
   // the instrument sends outside one belongs to the next call.
   int32_t SliceOffset() const noexcept { return sliceOffset_; }
   bool InProcessCall() const noexcept { return processing_; }
-  void EndProcessCall() noexcept {
-    processing_ = false;
-    sliceOffset_ = 0;
-  }
+  // [audio] Ends the call: what is sent from now on belongs to the next one. Returns the events
+  // due in this call of frames, in time order, which the adapter hands the host and then
+  // releases (Events().Release()) once the host has its copy.
+  std::span<const EventQueue::Event> EndProcessCall(int32_t frames);
+  // The events waiting for the host, and those dropped for want of room.
+  EventQueue& Events() noexcept { return events_; }
+  const EventQueue& QueuedEvents() const noexcept { return events_; }
   double** InputPointers() noexcept { return static_cast<double**>(inputPointers_.Data()); }
   double** OutputPointers() noexcept { return static_cast<double**>(outputPointers_.Data()); }
 
@@ -280,7 +286,8 @@ class IEffectBase {
   PointerList<OutputChannel> outputChannels_;
   int32_t declaredParameterCount_;
 
-  // The processing call under way (audio thread, under the lock).
+  // The processing call under way and its events (audio thread, under the lock).
+  EventQueue events_;
   int32_t sliceOffset_ = 0;
   bool processing_ = false;
   // The host's buffers offset to the current slice, one entry per channel.

@@ -295,3 +295,25 @@ void IEffectBase::RunDoubleCall(double** inputs, double** outputs, int32_t frame
     if (silenceShared) std::fill_n(silentDouble_.begin(), count, 0.0);
   }
 }
+
+std::span<const EventQueue::Event> IEffectBase::EndProcessCall(int32_t frames) {
+  // From here on, whatever the host passes in (even from inside the adapter's delivery) is for
+  // the next call.
+  processing_ = false;
+  sliceOffset_ = 0;
+  if (events_.Idle()) return {};
+  return events_.TakeDue(frames);
+}
+
+bool IEffectBase::SendMidiMessage(const IMidiMessage& message) {
+  return events_.AddMidi(int64_t{sliceOffset_} + message.offset, message.status, message.data1,
+                         message.data2, !processing_);
+}
+
+bool IEffectBase::SendMidiMessages(const HeapBuffer& messages) {
+  const auto* list = static_cast<const IMidiMessage*>(messages.Data());
+  const int32_t count = messages.Size() / static_cast<int32_t>(sizeof(IMidiMessage));
+  bool sent = true;
+  for (int32_t i = 0; i < count; ++i) sent = SendMidiMessage(list[i]) && sent;
+  return sent;
+}

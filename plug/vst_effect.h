@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "plug/effect_base.h"
-#include "plug/event_queue.h"
 #include "plug/state_chunk.h"
 #include "plug/vst2_abi.h"
+#include "plug/vst_event_list.h"
 
 // Threads: the dispatcher runs on the host's window thread, the processing entries on its audio
 // thread, parameter get/set on any thread. Every entry takes the plug-in's lock for its whole call.
@@ -48,20 +48,12 @@ class IVstEffect : public IEffectBase {
   // [locked] Adds the has-editor flag and takes the editor's size as the rectangle.
   void AttachEditor(IGraphicsCore* graphics) override;
   void SetLatency(int samples) override;
-  // [host service, locked] Queues the message for the host. During processing its offset
-  // counts from the start of the slice being processed and it reaches the host in the call in
-  // which it falls; outside processing (MIDI passed through) it goes out in the next call. The
-  // host receives one list per call, in time order. False when the queue had no room for it.
-  bool SendMidiMessage(const IMidiMessage& message) override;
-  bool SendMidiMessages(const HeapBuffer& messages) override;
-
   // [audio] False only when the host reports valid time information with playing clear.
   bool IsTransportRunning() override;
   // [locked] Queues a copy of a host event that is not MIDI for the next processing call, at its
-  // own delta frames; false when it was refused (see EventQueue).
+  // own delta frames: a SysEx record whose byteSize says it is whole, or a generic record;
+  // false when it was refused (see EventQueue).
   bool ForwardHostEvent(vst2::VstEvent* event);
-  // Events waiting for a later call, and those dropped for want of room.
-  const EventQueue& QueuedEvents() const noexcept { return events_; }
 
   // ---- Host-facing entries (installed in the effect record) ---------------------------------
   // [window thread, locked] effClose releases the lock, then deletes the plug-in.
@@ -119,6 +111,5 @@ class IVstEffect : public IEffectBase {
   IStateChunk programChunk_;
   IStateChunk bankChunk_;
   vst2::AEffect effect_{};
-
-  EventQueue events_;
+  VstEventList eventList_;
 };
