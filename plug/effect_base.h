@@ -48,8 +48,13 @@ struct OutputChannel {
 class IEffectBase {
  public:
   static constexpr int kNameSize = 128;
-  // Block sizes beyond this (frames) are refused, whatever the host asks.
+  // Block sizes (frames) and saved states (bytes) beyond these are refused, whatever the host
+  // asks.
   static constexpr int kMaxBlockSize = 1 << 20;
+  static constexpr int64_t kMaxChunkSize = 1 << 20;
+  // Chunk header: the magic 'pfft' (bytes "tffp") and the version, little-endian.
+  static constexpr int32_t kChunkMagic = 0x70666674;
+  static constexpr int32_t kChunkVersion = 0x10000;
 
   // Four-character codes: the first character in the most significant byte.
   static constexpr int32_t FourCC(const char (&code)[5]) {
@@ -148,6 +153,17 @@ class IEffectBase {
   void RefreshEditorValues();
 
   // ---- State and presets -------------------------------------------------------------------
+  // [locked] The state every format saves and loads: the chunk header, then the values. The
+  // bank form also stores the values into the current preset first.
+  bool WriteStateChunk(IStateChunk& chunk, bool bank = true);
+  // [locked] Loads size bytes of a saved state, copied into chunk first (data may be chunk's
+  // own bytes). Refused (false, nothing changes) without data or beyond kMaxChunkSize. A chunk
+  // that runs out keeps the values it held and is not stored into the preset (false); a whole
+  // one is stored unless it is a current bank. The editor shows the result either way.
+  bool ReadStateChunk(IStateChunk& chunk, const void* data, int64_t size, bool bank = true);
+  static void WriteChunkHeader(IStateChunk& chunk);
+  // The version after the header at *position (which moves past it), or 0 when there is none.
+  static int32_t ReadChunkHeader(const IStateChunk& chunk, int32_t* position);
   // [locked] The parameter values as little-endian doubles, in index order.
   bool SerializeParams(IStateChunk& chunk);
   // [locked] Reads values from position, clamped to each range; returns the position after the

@@ -129,19 +129,3 @@ void IVstEffect::HostSpecificSetup() {
   effect_.numOutputs = OutputCount();
   UpdateArrangements();
 }
-
-void IVstEffect::WriteChunkHeader(IStateChunk& chunk) {
-  chunk.Clear();
-  chunk.AppendInt32(kChunkMagic);
-  chunk.AppendInt32(kChunkVersion);
-}
-
-int32_t IVstEffect::ReadChunkHeader(const IStateChunk& chunk, int32_t* position) {
-  int32_t magic = 0;
-  const int32_t afterMagic = chunk.ReadInt32(&magic, *position);
-  // Without the magic the chunk is a bare parameter state, read from where it starts.
-  if (afterMagic < 0 || magic != kChunkMagic) return 0;
-  int32_t version = 0;
-  *position = chunk.ReadInt32(&version, afterMagic);
-  return *position < 0 ? 0 : version;
-}

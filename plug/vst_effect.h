@@ -13,8 +13,6 @@
 // thread, parameter get/set on any thread. Every entry takes the plug-in's lock for its whole call.
 class IVstEffect : public IEffectBase {
  public:
-  // Chunks larger than this (bytes) are refused.
-  static constexpr intptr_t kMaxChunkSize = 1 << 20;
   // What the instrument's constructor receives from the entry point.
   using HostHandle = vst2::HostCallback;
 
@@ -68,12 +66,6 @@ class IVstEffect : public IEffectBase {
   // [any thread, locked] Normalized values; NaN is refused, the rest held to 0..1.
   static float VSTGetParameter(vst2::AEffect* effect, int32_t index);
   static void VSTSetParameter(vst2::AEffect* effect, int32_t index, float value);
-
-  // Chunk header: the magic 'pfft' (bytes "tffp") and the version, little-endian.
-  static constexpr int32_t kChunkMagic = 0x70666674;
-  static constexpr int32_t kChunkVersion = 0x10000;
-  static void WriteChunkHeader(IStateChunk& chunk);
-  static int32_t ReadChunkHeader(const IStateChunk& chunk, int32_t* position);
 
   const vst2::ERect& EditorRect() const noexcept { return editorRect_; }
   int32_t HostExtensionFlags() const noexcept { return hostExtensionFlags_; }
