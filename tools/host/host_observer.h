@@ -32,7 +32,7 @@ class HostObserver {
   virtual void OnMidiEvent(const HostMidiEvent& /*event*/) {}
   // Any event that is not MIDI (SysEx and others), at its absolute sample time.
   virtual void OnOtherEvent(int32_t /*type*/, int64_t /*sampleTime*/) {}
-  virtual void OnAutomation(int32_t /*index*/, float /*value*/) {}
+  virtual void OnAutomation(int32_t /*index*/, double /*normalized*/) {}
   // After each processing call: the block's first sample and length, and the run's total length.
   virtual void OnBlockDone(int64_t /*blockStart*/, int32_t /*frames*/, int64_t /*totalFrames*/) {}
 };
