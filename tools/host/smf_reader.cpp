@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <limits>
 
 #include "tools/host/smf_writer.h"
 
@@ -178,8 +179,10 @@ bool SmfReader::Parse(std::span<const uint8_t> bytes, int32_t sampleRate, double
   events.reserve(messages.size());
   for (const TickedMessage& message : messages) {
     HostMidiEvent event;
+    // Ticks far beyond any run saturate instead of wrapping round to the start.
+    const Wide frame = (2 * message.tick * tickFrames + tickDivisor) / (2 * tickDivisor);
     event.sampleTime =
-        static_cast<int64_t>((2 * message.tick * tickFrames + tickDivisor) / (2 * tickDivisor));
+        static_cast<int64_t>(std::min<Wide>(frame, std::numeric_limits<int64_t>::max()));
     event.status = message.status;
     event.data1 = message.data1;
     event.data2 = message.data2;
