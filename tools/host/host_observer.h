@@ -6,7 +6,7 @@
 
 namespace host {
 
-// One MIDI event as the plug-in sent it, placed on the host's timeline.
+// One MIDI event placed on the host's timeline: as the plug-in sent it, or as --midi-in plays it.
 struct HostMidiEvent {
   int64_t sampleTime = 0;  // block start + deltaFrames; may lie past the block's end
   int64_t blockStart = 0;  // first sample of the block during which it was sent

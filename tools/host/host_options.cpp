@@ -214,15 +214,17 @@ options:
   --seconds S             length of the run (default 60)
   --set NAME=VALUE        set a parameter, by name or index, to a value as the plug-in
                           displays it: --set WSpeed=25, --set "CC A=on" (repeatable)
-  --set-normalized NAME=V set a parameter to the raw VST value V from 0 to 1 (repeatable)
+  --set-normalized NAME=V set a parameter to the raw normalized value V from 0 to 1
+                          (repeatable)
   --automate NAME=VALUE@S set a parameter as --set does, S seconds into the run: the host
                           applies it right before the first block that starts at or after S,
                           the same way for every plug-in format (repeatable)
   --automate-normalized NAME=V@S
                           the same with a raw value V from 0 to 1 (repeatable)
   --program N             select program N before the state and the parameters are applied
-  --load-state FILE       restore the plug-in's bank chunk (effSetChunk, index 0) from FILE
-  --save-state FILE       save the plug-in's bank chunk (effGetChunk, index 0) after the run
+  --load-state FILE       restore the plug-in's state from FILE (VST 2: the bank chunk,
+                          effSetChunk index 0)
+  --save-state FILE       save the plug-in's state after the run (VST 2: effGetChunk index 0)
   --midi FILE             MIDI file to write (default tintinna.mid)
   --no-midi               write no MIDI file
   --midi-in FILE.mid      play the channel messages of a Standard MIDI File (format 0 or 1)
