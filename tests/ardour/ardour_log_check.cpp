@@ -47,8 +47,10 @@ std::string Describe(const Note& n) {
   char text[64];
   const int kind = n.status & 0xF0;
   std::snprintf(text, sizeof text, "%lld %s %02X %02X %02X", n.time,
-                kind == 0xB0 ? "cc " : kind == 0x90 && n.velocity > 0 ? "on " : "off", n.status,
-                n.key, n.velocity);
+                kind == 0xB0                     ? "cc "
+                : kind == 0x90 && n.velocity > 0 ? "on "
+                                                 : "off",
+                n.status, n.key, n.velocity);
   return text;
 }
 
