@@ -162,7 +162,9 @@ vst3::ParamValue IVst3Effect::plainParamToNormalized(ParamID id, ParamValue plai
 vst3::ParamValue IVst3Effect::getParamNormalized(ParamID id) {
   if (id < static_cast<ParamID>(ParameterCount()))
     return GetParameter(static_cast<int>(id))->Normalized();
-  return id == kProgramId ? ProgramValue(CurrentPreset()) : 0.0;
+  if (id != kProgramId) return 0.0;
+  ScopedLock lock(&Lock());
+  return ProgramValue(CurrentPreset());
 }
 
 vst3::tresult IVst3Effect::setParamNormalized(ParamID id, ParamValue value) {
