@@ -109,7 +109,10 @@ intptr_t IVstEffect::Dispatch(int32_t opcode, int32_t index, intptr_t value, voi
       return 0;
     case vst2::effMainsChanged:
       ActivationChanged(value != 0);
-      if (value == 0) ResetProcessing();
+      if (value == 0) {
+        ResetProcessing();
+        Events().Suspend();
+      }
       return 0;
 
     case vst2::effEditGetRect:
