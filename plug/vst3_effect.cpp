@@ -32,6 +32,7 @@ IVst3Effect::IVst3Effect(HostHandle /*host*/, int parameterCount, const char* ch
 }
 
 IVst3Effect::~IVst3Effect() {
+  CloseEditor();
   if (handler_) handler_->release();
   if (hostContext_) hostContext_->release();
 }
@@ -75,15 +76,9 @@ uint32_t IVst3Effect::addRef() {
 
 uint32_t IVst3Effect::release() {
   const uint32_t left = references_.fetch_sub(1) - 1;
-  if (left != 0) return left;
-  IMutex& lock = Lock();
-  lock.Lock();
-  // An editor with a window must be gone before the plug-in is taken apart; the lock lives inside
-  // the plug-in and must be free before it goes.
-  if (GetEditor()) GetEditor()->CloseEditorWindow();
-  lock.Unlock();
-  delete this;
-  return 0;
+  // Each layer's destructor stops the editor before taking anything apart.
+  if (left == 0) delete this;
+  return left;
 }
 
 // ---- IPluginBase -------------------------------------------------------------------------------
@@ -271,7 +266,7 @@ void IVst3Effect::EditorResized(int /*width*/, int /*height*/) {
 
 // ---- The view ----------------------------------------------------------------------------------
 
-bool IVst3Effect::OpenEditor(Vst3View* view, void* parent) {
+bool IVst3Effect::AttachView(Vst3View* view, void* parent) {
   ScopedLock lock(&Lock());
   if (!GetEditor() || openView_ || !GetEditor()->OpenEditorWindow(parent)) return false;
   openView_ = view;
@@ -279,7 +274,7 @@ bool IVst3Effect::OpenEditor(Vst3View* view, void* parent) {
   return true;
 }
 
-void IVst3Effect::CloseEditor(Vst3View* view) {
+void IVst3Effect::DetachView(Vst3View* view) {
   ScopedLock lock(&Lock());
   if (!GetEditor() || openView_ != view) return;
   openView_ = nullptr;

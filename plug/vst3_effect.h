@@ -185,8 +185,8 @@ class IVst3Effect : public IEffectBase,
   int32_t ApplyHostChangesAt(int32_t frame) override;
 
   // ---- For the view [window thread, locked] ----------------------------------------------------
-  bool OpenEditor(Vst3View* view, void* parent);
-  void CloseEditor(Vst3View* view);
+  bool AttachView(Vst3View* view, void* parent);
+  void DetachView(Vst3View* view);
 
  protected:
   tresult LoadComponentState(vst3::IBStream* state) override;

@@ -44,14 +44,14 @@ vst3::tresult Vst3View::isPlatformTypeSupported(vst3::FIDString type) {
 
 vst3::tresult Vst3View::attached(void* parent, vst3::FIDString type) {
   if (attached_ || !parent || !PlatformSupported(type)) return kResultFalse;
-  attached_ = effect_.OpenEditor(this, parent);
+  attached_ = effect_.AttachView(this, parent);
   return attached_ ? kResultOk : kResultFalse;
 }
 
 vst3::tresult Vst3View::removed() {
   if (!attached_) return kResultFalse;
   attached_ = false;
-  effect_.CloseEditor(this);
+  effect_.DetachView(this);
   return kResultOk;
 }
 
