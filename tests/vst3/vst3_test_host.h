@@ -91,7 +91,7 @@ class MemoryStream final : public HostObject<vst3::IBStream> {
   vst3::tresult read(void* buffer, int32_t numBytes, int32_t* numBytesRead) override {
     const auto n = static_cast<int32_t>(std::clamp<int64_t>(
         std::min<int64_t>(numBytes, maxRead), 0, static_cast<int64_t>(bytes.size()) - position));
-    std::memcpy(buffer, bytes.data() + position, static_cast<size_t>(n));
+    std::copy_n(bytes.begin() + position, n, static_cast<uint8_t*>(buffer));
     position += n;
     if (numBytesRead) *numBytesRead = n;
     return vst3::kResultOk;
