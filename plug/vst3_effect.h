@@ -255,4 +255,6 @@ class IVst3Effect : public IEffectBase,
   std::vector<ParamValue> heldValues_;
   std::vector<uint8_t> held_;
   std::vector<uint8_t> unreported_;
+  bool anyHeld_ = false;
+  bool anyUnreported_ = false;
 };

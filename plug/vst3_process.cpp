@@ -73,6 +73,8 @@ void IVst3Effect::TakeContext(const vst3::ProcessContext* context) {
 }
 
 void IVst3Effect::ReportHeldValues() {
+  if (!anyUnreported_) return;
+  anyUnreported_ = false;
   for (size_t slot = 0; slot < unreported_.size(); ++slot) {
     if (!unreported_[slot]) continue;
     unreported_[slot] = 0;
@@ -105,7 +107,7 @@ void IVst3Effect::StartParameterChanges(vst3::IParameterChanges* changes) {
   cursorCount_ = 0;
   // Points held over from the last call come first, at frame 0.
   reportFrame_ = 0;
-  for (size_t slot = 0; slot < held_.size(); ++slot) {
+  for (size_t slot = 0; anyHeld_ && slot < held_.size(); ++slot) {
     if (!held_[slot]) continue;
     held_[slot] = 0;
     const auto index = static_cast<int>(slot);
@@ -113,6 +115,7 @@ void IVst3Effect::StartParameterChanges(vst3::IParameterChanges* changes) {
                    heldValues_[slot]);
   }
   reportFrame_ = -1;
+  anyHeld_ = false;
   if (!changes) return;
   const int32_t queues = changes->getParameterCount();
   for (int32_t q = 0; q < queues; ++q) {
@@ -168,6 +171,7 @@ void IVst3Effect::FinishParameterChanges() {
       } else {
         heldValues_[slot] = c.value;
         held_[slot] = 1;
+        anyHeld_ = true;
       }
     }
   }
@@ -206,7 +210,9 @@ int32_t IVst3Effect::ReportFrame() const noexcept {
 void IVst3Effect::ReportToHost(ParamID id, ParamValue value) {
   vst3::IParameterChanges* out = call_ ? call_->outputParameterChanges : nullptr;
   if (!out) {
-    if (id < unreported_.size()) unreported_[id] = 1;
+    if (id >= unreported_.size()) return;
+    unreported_[id] = 1;
+    anyUnreported_ = true;
     return;
   }
   int32_t index = 0;
