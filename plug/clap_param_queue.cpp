@@ -28,7 +28,9 @@ void ClapParamQueue::Begin(int param, uint32_t frame) {
 
 void ClapParamQueue::Value(int param, double value, uint32_t frame) {
   if (!Valid(param)) return;
-  if (kCapacity - count_ > static_cast<size_t>(openCount_) && !stale_[param]) {
+  // Values leave room for a begin and an end of every parameter, so a flood of values never
+  // costs the host a gesture.
+  if (kCapacity - count_ > 2 * open_.size() && !stale_[param]) {
     Push(Kind::kValue, param, value, frame);
   } else if (!stale_[param]) {
     // Once stale, later values of the parameter wait too: the one sent last must be the newest.

@@ -8,8 +8,9 @@
 
 // Bounded, sized at construction; nothing allocates afterwards. Gestures stay balanced whatever
 // the host does: a begin is taken only while the queue keeps room for every end it may still
-// owe, an end only after its begin was taken. A value that finds no room marks its parameter
-// stale instead, and the adapter sends the parameter's value of the moment after the rest.
+// owe, an end only after its begin was taken. Values stop short of the room kept for gestures: a
+// value that finds no room marks its parameter stale instead, and the adapter sends the
+// parameter's value of the moment after the rest.
 // Not locked itself: the adapter holds the plug-in's lock around every use.
 class ClapParamQueue {
  public:
