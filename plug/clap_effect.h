@@ -14,8 +14,8 @@
 // editor. [audio]: process, flush while active, start/stop processing and reset, never two at
 // once. process and flush hold the plug-in's lock for their whole call, as the VST 2 entries do;
 // the main-thread calls that touch the instrument, its state or the editor take it as well.
-// The host is called only from the thread that called in, and never from the audio thread
-// except through the process call's own output list.
+// The host is called only on threads it runs us on (the editor's is its main thread), never
+// from a thread of ours, and never from the audio thread except through a call's output list.
 class IClapEffect : public IEffectBase {
  public:
   // What the instrument's constructor receives from the factory.
@@ -33,9 +33,9 @@ class IClapEffect : public IEffectBase {
   static IClapEffect* FromRecord(const clap::Plugin* plugin) noexcept;
 
   // ---- Base overrides: host services ---------------------------------------------------------
-  // [editor, unlocked; locked for Inform] Editor edits are queued for the host's next process or
-  // flush, which request_flush asks for; inside process or flush (transpose nudges) the value
-  // goes out in that call's own list, at the frame of the change that caused it.
+  // [editor; each takes the lock] Editor edits are queued for the host's next process or flush,
+  // which request_flush asks for, once per batch; inside process or flush (transpose nudges)
+  // the value goes out in that call's own list, at the frame of the change that caused it.
   void BeginParameterGesture(int index) override;
   void InformHostOfParameter(int index, double normalized) override;
   void EndParameterGesture(int index) override;
@@ -114,7 +114,8 @@ class IClapEffect : public IEffectBase {
   void PushParamEvent(const clap::OutputEvents* out, const ClapParamQueue::Entry& entry,
                       uint32_t frame);
   void PushMidiEvent(const clap::OutputEvents* out, const EventQueue::Event& event);
-  void Push(const clap::OutputEvents* out, const clap::EventHeader& event);
+  // An event the host cannot take is gone: nothing in the call could carry it instead.
+  static void Push(const clap::OutputEvents* out, const clap::EventHeader& event);
   // Starts and ends a process or flush call reading in.
   void BeginCall(const clap::InputEvents* in);
   void EndCall();
@@ -147,7 +148,6 @@ class IClapEffect : public IEffectBase {
   // The host's channel pointers of one call, one entry per channel of the base.
   std::vector<float*> hostInputs_;
   std::vector<float*> hostOutputs_;
-  int64_t refusedEvents_ = 0;  // output events the host would not take
 
   // Editor.
   bool guiCreated_ = false;

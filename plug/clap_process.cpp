@@ -181,7 +181,7 @@ void IClapEffect::DeliverEvents(const clap::OutputEvents* out, int32_t frames, b
 }
 
 void IClapEffect::Push(const clap::OutputEvents* out, const clap::EventHeader& event) {
-  if (!out || !out->try_push || !out->try_push(out, &event)) ++refusedEvents_;
+  if (out && out->try_push) out->try_push(out, &event);
 }
 
 void IClapEffect::PushParamEvent(const clap::OutputEvents* out, const ClapParamQueue::Entry& entry,
