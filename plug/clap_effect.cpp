@@ -22,7 +22,9 @@ IClapEffect::IClapEffect(const clap::Host* host, int parameterCount, const char*
   SetOutputConnections(0, OutputCount(), true);
 }
 
-IClapEffect::~IClapEffect() = default;
+IClapEffect::~IClapEffect() {
+  CloseEditor();
+}
 
 const clap::Plugin* IClapEffect::Record(const clap::PluginDescriptor* descriptor) noexcept {
   record_.desc = descriptor;
@@ -94,6 +96,8 @@ void IClapEffect::Deactivate() {
   ScopedLock lock(&Lock());
   ActivationChanged(false);
   ResetProcessing();
+  // As a VST 2 suspend: no note from before sounds after the next activation, none stays on.
+  Events().Suspend();
   active_ = false;
   processing_ = false;
 }
