@@ -16,7 +16,9 @@ IClapEffect::IClapEffect(const clap::Host* host, int parameterCount, const char*
       host_(host),
       midi_(midi),
       defaults_(static_cast<size_t>(ParameterCount()), 0.0),
-      paramEvents_(ParameterCount()) {
+      paramEvents_(ParameterCount()),
+      hostInputs_(static_cast<size_t>(InputCount())),
+      hostOutputs_(static_cast<size_t>(OutputCount())) {
   record_.plugin_data = this;
   SetInputConnections(0, InputCount(), true);
   SetOutputConnections(0, OutputCount(), true);
@@ -88,7 +90,6 @@ bool IClapEffect::Activate(double sampleRate, uint32_t /*minFrames*/, uint32_t m
   }
   ResetProcessing();
   ActivationChanged(true);
-  active_ = true;
   return true;
 }
 
@@ -98,18 +99,14 @@ void IClapEffect::Deactivate() {
   ResetProcessing();
   // As a VST 2 suspend: no note from before sounds after the next activation, none stays on.
   Events().Suspend();
-  active_ = false;
-  processing_ = false;
 }
 
+// Processing starts and stops within an activation, which holds everything it needs.
 bool IClapEffect::StartProcessing() {
-  processing_ = true;
   return true;
 }
 
-void IClapEffect::StopProcessing() {
-  processing_ = false;
-}
+void IClapEffect::StopProcessing() {}
 
 void IClapEffect::Reset() {
   ScopedLock lock(&Lock());

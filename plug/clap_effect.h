@@ -2,7 +2,6 @@
 // back to the host.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -132,8 +131,6 @@ class IClapEffect : public IEffectBase {
   const clap::HostThreadCheck* hostThreadCheck_ = nullptr;
   std::vector<double> defaults_;  // each parameter's value as constructed
 
-  std::atomic<bool> active_{false};
-  std::atomic<bool> processing_{false};
   bool flushRequested_ = false;  // [locked] until the queued events reach the host
 
   // The running process or flush call (audio, locked).

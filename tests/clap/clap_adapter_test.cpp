@@ -118,13 +118,19 @@ class Instance {
   EventList Process(std::vector<AnyEvent> input, bool playing = true) {
     EventList in{std::move(input)};
     EventList out;
-    float* channels[2] = {audio_[0].data(), audio_[1].data()};
-    clap::AudioBuffer buffer{channels, nullptr, 2, 0, 0};
+    // The audio passes through unchanged, from buffers apart from the output's.
+    std::vector<float> audio[4];
+    for (int c = 0; c < 4; ++c)
+      audio[c].assign(kBlock, c < 2 ? 0.25f * static_cast<float>(c + 1) : 0);
+    float* channels[4] = {audio[0].data(), audio[1].data(), audio[2].data(), audio[3].data()};
+    clap::AudioBuffer buffers[2] = {{channels, nullptr, 2, 0, 0}, {channels + 2, nullptr, 2, 0, 1}};
     clap::EventTransport transport{};
     transport.header = {sizeof transport, 0, 0, clap::kEventTransport, 0};
     transport.flags = playing ? clap::kTransportIsPlaying : 0u;
-    const clap::Process process{-1, kBlock, &transport, &buffer, &buffer, 1, 1, &in.in, &out.out};
+    const clap::Process process{-1, kBlock, &transport, &buffers[0], &buffers[1],
+                                1,  1,      &in.in,     &out.out};
     EXPECT_EQ(plugin->process(plugin, &process), clap::kProcessContinue);
+    EXPECT_TRUE(audio[2] == audio[0] && audio[3] == audio[1] && buffers[1].constant_mask == 0);
     return out;
   }
   EventList Flush(std::vector<AnyEvent> input) {
@@ -150,7 +156,6 @@ class Instance {
 
  private:
   bool active_ = false;
-  std::vector<float> audio_[2] = {std::vector<float>(kBlock), std::vector<float>(kBlock)};
 };
 
 class ClapModule : public ::testing::Test {
