@@ -10,6 +10,8 @@
 
 #include "plug/clap_effect.h"
 #include "tests/instrument/chime_host.h"
+#include "tools/host/clap_events.h"
+#include "tools/host/clap_host_context.h"
 
 namespace {
 
@@ -18,86 +20,11 @@ using chime_test::OnFreshThread;
 
 constexpr uint32_t kBlock = 512;
 
-union AnyEvent {
-  clap::EventHeader header;
-  clap::EventMidi midi;
-  clap::EventNote note;
-  clap::EventParamValue param;
-  clap::EventParamGesture gesture;
-  clap::EventTransport transport;
-};
-
-AnyEvent Midi(uint32_t time, uint8_t status, uint8_t data1, uint8_t data2) {
-  AnyEvent e{};
-  e.midi = {{sizeof(clap::EventMidi), time, 0, clap::kEventMidi, 0}, 0, {status, data1, data2}};
-  return e;
-}
-
-AnyEvent Note(uint32_t time, clap::EventType type, int16_t channel, int16_t key, double velocity) {
-  AnyEvent e{};
-  e.note = {{sizeof(clap::EventNote), time, 0, type, 0}, -1, 0, channel, key, velocity};
-  return e;
-}
-
-AnyEvent Param(uint32_t time, clap::Id id, double value) {
-  AnyEvent e{};
-  e.param = {{sizeof(clap::EventParamValue), time, 0, clap::kEventParamValue, 0},
-             id,
-             nullptr,
-             -1,
-             -1,
-             -1,
-             -1,
-             value};
-  return e;
-}
-
-// One list serves as the host's input and as the plug-in's output, which it copies.
-struct EventList {
-  std::vector<AnyEvent> events;
-  clap::InputEvents in{
-      this, [](const clap::InputEvents* l) { return static_cast<uint32_t>(Of(l).size()); },
-      [](const clap::InputEvents* l, uint32_t i) -> const clap::EventHeader* {
-        return i < Of(l).size() ? &Of(l)[i].header : nullptr;
-      }};
-  clap::OutputEvents out{this, [](const clap::OutputEvents* l, const clap::EventHeader* event) {
-                           AnyEvent copy{};
-                           std::memcpy(&copy, event, std::min<size_t>(event->size, sizeof copy));
-                           Of(l).push_back(copy);
-                           return true;
-                         }};
-  template <class List>
-  static std::vector<AnyEvent>& Of(const List* l) {
-    return static_cast<EventList*>(l->ctx)->events;
-  }
-  std::vector<AnyEvent> OfType(uint16_t type) const {
-    std::vector<AnyEvent> found;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
-                 [&](const AnyEvent& e) { return e.header.type == type; });
-    return found;
-  }
-};
-
-struct TestHost {
-  static TestHost& Of(const clap::Host* h) { return *static_cast<TestHost*>(h->host_data); }
-  clap::HostParams params{[](const clap::Host* h, uint32_t) { ++Of(h).rescans; },
-                          [](const clap::Host*, clap::Id, uint32_t) {},
-                          [](const clap::Host* h) { ++Of(h).flushRequests; }};
-  clap::Host host{clap::kVersion,
-                  this,
-                  "test host",
-                  "",
-                  "",
-                  "1.0",
-                  [](const clap::Host* h, const char* id) -> const void* {
-                    return std::strcmp(id, clap::kExtParams) == 0 ? &Of(h).params : nullptr;
-                  },
-                  [](const clap::Host*) {},
-                  [](const clap::Host*) {},
-                  [](const clap::Host*) {}};
-  int rescans = 0;
-  int flushRequests = 0;
-};
+using host::ClapEvent;
+using host::ClapEventList;
+using host::ClapMidi;
+using host::ClapNote;
+using host::ClapParam;
 
 // One plug-in instance through its record: init, extension tables, and processing calls.
 class Instance {
@@ -115,9 +42,9 @@ class Instance {
     active_ = plugin->activate(plugin, 44100.0, 1, kBlock) && plugin->start_processing(plugin);
     ASSERT_TRUE(active_);
   }
-  EventList Process(std::vector<AnyEvent> input, bool playing = true) {
-    EventList in{std::move(input)};
-    EventList out;
+  ClapEventList Process(std::vector<ClapEvent> input, bool playing = true) {
+    ClapEventList in{std::move(input)};
+    ClapEventList out;
     // The audio passes through unchanged, from buffers apart from the output's.
     std::vector<float> audio[4];
     for (int c = 0; c < 4; ++c)
@@ -128,15 +55,15 @@ class Instance {
     transport.header = {sizeof transport, 0, 0, clap::kEventTransport, 0};
     transport.flags = playing ? clap::kTransportIsPlaying : 0u;
     const clap::Process process{-1, kBlock, &transport, &buffers[0], &buffers[1],
-                                1,  1,      &in.in,     &out.out};
+                                1,  1,      in.In(),    out.Out()};
     EXPECT_EQ(plugin->process(plugin, &process), clap::kProcessContinue);
     EXPECT_TRUE(audio[2] == audio[0] && audio[3] == audio[1] && buffers[1].constant_mask == 0);
     return out;
   }
-  EventList Flush(std::vector<AnyEvent> input) {
-    EventList in{std::move(input)};
-    EventList out;
-    params->flush(plugin, &in.in, &out.out);
+  ClapEventList Flush(std::vector<ClapEvent> input) {
+    ClapEventList in{std::move(input)};
+    ClapEventList out;
+    params->flush(plugin, in.In(), out.Out());
     return out;
   }
   double Value(clap::Id id) {
@@ -173,10 +100,10 @@ class ClapModule : public ::testing::Test {
     if (library_) dlclose(library_);
   }
   const clap::Plugin* Create(const char* id = "com.orrinvale.tintinna") {
-    return factory_->create_plugin(factory_, &host_.host, id);
+    return factory_->create_plugin(factory_, host_.Record(), id);
   }
 
-  TestHost host_;
+  host::ClapHostContext host_;
   void* library_ = nullptr;
   const clap::PluginFactory* factory_ = nullptr;
 };
@@ -223,22 +150,24 @@ TEST_F(ClapModule, SendsTheVst2BuildsMidiWithAutomationAtOffsetsMidiInAndAStoppe
   });
 
   std::vector<Midi3> clap;
-  std::vector<AnyEvent> nudges;
+  std::vector<ClapEvent> nudges;
   OnFreshThread([&] {
     Instance plugin(Create());
     plugin.Start();
     for (int call = 0; call < kCalls; ++call) {
-      std::vector<AnyEvent> in{Param(0, 24, 0.0)};
+      std::vector<ClapEvent> in{ClapParam(0, 24, 0.0)};
       if (call == 0)
-        in = {Param(0, 0, 30.0), Param(0, 1, 15.0), Param(0, 11, 1.0), Param(0, 2, 8.0)};
-      if (call == 300) in.push_back(Param(200, 0, 22.5));
-      if (call == 400) in.push_back(Param(100, 24, 1.0));
+        in = {ClapParam(0, 0, 30.0), ClapParam(0, 1, 15.0), ClapParam(0, 11, 1.0),
+              ClapParam(0, 2, 8.0)};
+      if (call == 300) in.push_back(ClapParam(200, 0, 22.5));
+      if (call == 400) in.push_back(ClapParam(100, 24, 1.0));
       if (call == 500)
-        in = {Param(0, 24, 0.0), Midi(5, 0xB3, 7, 99), Note(9, clap::kEventNoteOn, 1, 64, 0.5),
-              Note(300, clap::kEventNoteOff, 1, 64, 0.0)};
-      const EventList out = plugin.Process(in, call < 600 || call >= 700);
+        in = {ClapParam(0, 24, 0.0), ClapMidi(5, 0xB3, 7, 99),
+              ClapNote(9, clap::kEventNoteOn, 1, 64, 0.5),
+              ClapNote(300, clap::kEventNoteOff, 1, 64, 0.0)};
+      const ClapEventList out = plugin.Process(in, call < 600 || call >= 700);
       uint32_t last = 0;
-      for (const AnyEvent& e : out.events) {
+      for (const ClapEvent& e : out.Events()) {
         EXPECT_GE(e.header.time, last);
         last = e.header.time;
         if (e.header.type == clap::kEventParamValue && call == 400) nudges.push_back(e);
@@ -291,7 +220,7 @@ TEST_F(ClapModule, OffersOneNoteEffectAndDescribesItsParametersInPlainUnitsWithT
       {19, "CC A", 0, 1, 0, kEnum, 1, "on"},
   };
   // The defaults stay those of the new instance, whatever the values are now.
-  for (const auto& row : rows) plugin.Flush({Param(0, row.id, row.value)});
+  for (const auto& row : rows) plugin.Flush({ClapParam(0, row.id, row.value)});
   for (const auto& row : rows) {
     clap::ParamInfo info{};
     ASSERT_TRUE(plugin.params->get_info(plugin.plugin, row.id, &info));
@@ -344,7 +273,8 @@ TEST_F(ClapModule, SavesTheVst2BankChunkAndLoadsItBackThroughOneByteStreamsRefus
 
   Instance plugin(Create());
   // Without processing, a flush alone applies values.
-  plugin.Flush({Param(0, 0, 15.0), Param(0, 17, 3.0), Param(0, 13, 1.0), Param(0, 12, 0.25)});
+  plugin.Flush({ClapParam(0, 0, 15.0), ClapParam(0, 17, 3.0), ClapParam(0, 13, 1.0),
+                ClapParam(0, 12, 0.25)});
   EXPECT_EQ(plugin.Value(0), 15.0);
   Stream saved;
   ASSERT_TRUE(plugin.state->save(plugin.plugin, &saved.out));
@@ -353,7 +283,7 @@ TEST_F(ClapModule, SavesTheVst2BankChunkAndLoadsItBackThroughOneByteStreamsRefus
   Instance copy(Create());
   ASSERT_TRUE(copy.state->load(copy.plugin, &saved.in));
   EXPECT_EQ(copy.Values(), plugin.Values());
-  EXPECT_EQ(host_.rescans, 1);
+  EXPECT_EQ(host_.Rescans(), 1);
 
   Stream refused[] = {{},
                       {{'t', 'f', 'f', 'p', 1}},
@@ -376,8 +306,8 @@ class GestureEffect : public IClapEffect {
 };
 
 TEST(ClapEditorEdits, ReachTheHostAsBalancedGesturesThroughOneFlushRequestEvenPastTheQueue) {
-  TestHost host;
-  auto* effect = new GestureEffect(&host.host);
+  host::ClapHostContext host;
+  auto* effect = new GestureEffect(host.Record());
   const clap::PluginDescriptor descriptor{};
   Instance plugin(effect->Record(&descriptor));
   // A drag of more steps than the queue holds before the host flushes, and a second press.
@@ -385,11 +315,11 @@ TEST(ClapEditorEdits, ReachTheHostAsBalancedGesturesThroughOneFlushRequestEvenPa
   for (int k = 1; k <= 3000; ++k) effect->SetParameterFromGUI(1, k / 3000.0);
   effect->EndParameterGesture(1);
   effect->BeginParameterGesture(0);
-  EXPECT_EQ(host.flushRequests, 1);
+  EXPECT_EQ(host.FlushRequests(), 1);
 
-  const EventList out = plugin.Flush({});
-  ASSERT_FALSE(out.events.empty());
-  EXPECT_EQ(out.events.front().header.type, clap::kEventParamGestureBegin);
+  const ClapEventList out = plugin.Flush({});
+  ASSERT_FALSE(out.Events().empty());
+  EXPECT_EQ(out.Events().front().header.type, clap::kEventParamGestureBegin);
   EXPECT_EQ(out.OfType(clap::kEventParamGestureBegin).size(), 2u);
   EXPECT_EQ(out.OfType(clap::kEventParamGestureEnd).size(), 1u);
   const auto values = out.OfType(clap::kEventParamValue);
@@ -398,7 +328,7 @@ TEST(ClapEditorEdits, ReachTheHostAsBalancedGesturesThroughOneFlushRequestEvenPa
 
   // The press still open ends in the next processing call; a new batch asks for a flush again.
   effect->EndParameterGesture(0);
-  EXPECT_EQ(host.flushRequests, 2);
+  EXPECT_EQ(host.FlushRequests(), 2);
   plugin.Start();
   const auto ends = plugin.Process({}).OfType(clap::kEventParamGestureEnd);
   ASSERT_EQ(ends.size(), 1u);

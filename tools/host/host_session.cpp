@@ -165,6 +165,13 @@ bool RunSession(const HostOptions& options, HostObserver& observer, SessionRepor
   const std::vector<std::string> opened = ParameterDisplays(*plugin);
 
   if (options.program >= 0) {
+    if (report.numPrograms == 0) {
+      error = "program " + std::to_string(options.program) + ": the plug-in has no programs" +
+              (FormatOfPath(options.pluginPath) == PluginFormat::kClap
+                   ? " (CLAP has none: give it the program's saved state with --load-state)"
+                   : "");
+      return false;
+    }
     if (options.program >= report.numPrograms) {
       error = "program " + std::to_string(options.program) + " is out of range (the plug-in has " +
               std::to_string(report.numPrograms) + " programs)";
@@ -184,6 +191,10 @@ bool RunSession(const HostOptions& options, HostObserver& observer, SessionRepor
   size_t nextChange = 0;
   size_t nextMessage = 0;
   plugin->Start();
+  if (const std::string failure = plugin->StartFailure(); !failure.empty()) {
+    error = options.pluginPath + ": " + failure;
+    return false;
+  }
   transport.Start();
   for (int64_t done = 0; done < total;) {
     const auto frames = static_cast<int32_t>(std::min<int64_t>(options.blockSize, total - done));

@@ -90,6 +90,9 @@ class PluginInstance {
   virtual void Open() = 0;
   virtual void Start() = 0;
   virtual void Stop() = 0;
+  // Why the last Start left the plug-in unable to process (it refused the rate or the block
+  // size), or empty. Formats whose start cannot fail keep this answer.
+  virtual std::string StartFailure() const { return {}; }
 
   virtual int32_t ParameterCount() = 0;
   virtual std::string ParameterName(int32_t index) = 0;

@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "tools/host/clap_instance.h"
 #include "tools/host/vst2_instance.h"
 
 namespace host {
@@ -23,7 +24,7 @@ struct FormatEntry {
 // files (vst3_*, clap_*, lv2_*), in place of the null.
 constexpr FormatEntry kFormats[] = {
     {PluginFormat::kVst3, "VST 3", ".vst3", nullptr},
-    {PluginFormat::kClap, "CLAP", ".clap", nullptr},
+    {PluginFormat::kClap, "CLAP", ".clap", &LoadClap},
     {PluginFormat::kLv2, "LV2", ".lv2", nullptr},
     {PluginFormat::kVst2, "VST 2", nullptr, &LoadVst2},
 };
