@@ -55,6 +55,9 @@ class IEditorWindow : public IGraphicsRaster {
   // colour (and take their own alignment). Placed at the top of the bounds, not clipped to them
   // nor to the draw bounds, only to the surface. True when text of some height was laid out.
   bool DrawString(const ITextStyle& style, const char* text, const IBounds& bounds) override;
+  // Measured with the editor's font once the first string chose it; the core's estimate before.
+  bool StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                 IBounds& ink) override;
   void Resize(int width, int height) override;
   bool IsWindowOpen() override { return window_ != nullptr; }
   void OpenValueEntry(IControl* control, IParameter* parameter, bool textMode) override;

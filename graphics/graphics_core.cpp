@@ -2,6 +2,9 @@
 // key dispatch.
 #include "graphics/graphics_core.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "controls/bitmap_control.h"
 #include "controls/control.h"
 #include "plug/effect_base.h"
@@ -54,6 +57,27 @@ void IGraphicsCore::SetParameterFromPlugin(int parameterIndex, double value, boo
 
 void IGraphicsCore::SetControlFromPlugin(int controlIndex, double normalized) {
   if (IControl* control = controls_.Get(controlIndex)) control->SetValueFromPlugin(normalized);
+}
+
+bool IGraphicsCore::StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                              IBounds& ink) {
+  ink = EstimateStringInk(style, text, bounds);
+  return false;
+}
+
+IBounds IGraphicsCore::EstimateStringInk(const ITextStyle& style, const char* text,
+                                         const IBounds& bounds) {
+  const size_t length = text ? std::strlen(text) : 0;
+  if (length == 0) return bounds;
+  const int size = style.size > 0 ? style.size : 16;
+  const int width = static_cast<int>(std::min<size_t>(length, 1024)) * size;
+  const int margin = size / 2;
+  int left = bounds.left;
+  if (style.alignment == ITextStyle::kRight) left = bounds.right - width;
+  if (style.alignment == ITextStyle::kCentre) left = (bounds.left + bounds.right - width) / 2;
+  const IBounds ink{left - margin, bounds.top - margin, left + width + margin,
+                    std::max(bounds.bottom, bounds.top + 2 * size)};
+  return ink.Union(bounds);
 }
 
 void IGraphicsCore::MarkAllControlsDirty() {

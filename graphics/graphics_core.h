@@ -78,6 +78,15 @@ class IGraphicsCore {
   virtual void KeepImage(const IImage& image) = 0;
   virtual void ReleaseImage(const IImage& image) = 0;
   virtual void OpenValueMenu(IControl* control, IParameter* parameter, int itemsPerColumn) = 0;
+  // [editor] ink <- a box holding every pixel DrawString would touch for the same arguments,
+  // and the bounds themselves. True when measured with the font DrawString uses (a result to
+  // keep); the core only estimates (EstimateStringInk) and says false.
+  virtual bool StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                         IBounds& ink);
+  // A generous box: no glyph is wider or taller than the style's size, and half a size more
+  // covers overhangs.
+  static IBounds EstimateStringInk(const ITextStyle& style, const char* text,
+                                   const IBounds& bounds);
 
   // ---- Controls ----------------------------------------------------------------------------
   // [editor] Takes ownership; returns the control's index (the previous count), or -1 for a
