@@ -6,7 +6,6 @@
 #include <new>
 
 #include "plug/mutex.h"
-#include "plug/vst_entry.h"
 
 namespace {
 
@@ -23,9 +22,9 @@ void AddOneBasedTexts(IParameter* parameter, int count) {
 
 }  // namespace
 
-Tintinna::Tintinna(vst2::HostCallback hostCallback)
-    : IVstEffect(hostCallback, kParameterCount, "1-1 2-2", kPresetCount, "Tintinna", "",
-                 "Orrinvale", 0x10000, FourCC("tnta"), FourCC("orvl"), 0, true, false, true) {
+Tintinna::Tintinna(PluginAdapter::HostHandle host)
+    : PluginAdapter(host, kParameterCount, "1-1 2-2", kPresetCount, "Tintinna", "", "Orrinvale",
+                    0x10000, FourCC("tnta"), FourCC("orvl"), 0, true, false, true) {
   DefineParameters();
   BuildEditor();
 }
@@ -179,6 +178,6 @@ void Tintinna::Transpose(int step) {
   }
 }
 
-IVstEffect* CreateEffectInstance(vst2::HostCallback hostCallback) {
-  return new (std::nothrow) Tintinna(hostCallback);
+PluginAdapter* CreateEffectInstance(PluginAdapter::HostHandle host) {
+  return new (std::nothrow) Tintinna(host);
 }

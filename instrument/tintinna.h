@@ -1,18 +1,22 @@
 // Tintinna: up to eight tuned chimes struck by the wind, played out as MIDI.
 //
-// Threads. The constructor runs on the host's thread inside VSTPluginMain. ParameterChanged and
-// ResetProcessing take the plug-in's lock; ProcessBlock runs on the audio thread with the lock
-// already held by the adapter, so settings and wind state never change inside a block.
+// Threads. The constructor runs on the host's thread inside the format's entry point.
+// ParameterChanged and ResetProcessing take the plug-in's lock; ProcessBlock runs on the audio
+// thread with the lock already held by the adapter, so settings and wind state never change
+// inside a block.
+//
+// The class derives from the adapter of the format being built (PluginAdapter, from that
+// format's plugin_adapter.h); it uses only what every adapter shares with IEffectBase.
 #pragma once
 
 #include "instrument/chime_settings.h"
 #include "instrument/pending_note_off.h"
 #include "instrument/wind_state.h"
-#include "plug/vst_effect.h"
+#include "plugin_adapter.h"
 
 class IControl;
 
-class Tintinna : public IVstEffect {
+class Tintinna : public PluginAdapter {
  public:
   static constexpr int kParameterCount = 28;
   static constexpr int kPresetCount = 6;
@@ -44,7 +48,7 @@ class Tintinna : public IVstEffect {
   static constexpr double kMinEngineRate = 1.0;
   static constexpr double kMaxEngineRate = 10.0e6;
 
-  explicit Tintinna(vst2::HostCallback hostCallback);
+  explicit Tintinna(PluginAdapter::HostHandle host);
   ~Tintinna() override;
 
   // [locked] Keeps ChimeSettings in step with parameter index.

@@ -125,7 +125,7 @@ void Tintinna::Bounce(int offset) {
   } else {
     if (++chime > n) chime -= n;
   }
-  // 25 ms later, possibly beyond this block's end. Blocks are at most IVstEffect::kMaxBlockSize
+  // 25 ms later, possibly beyond this block's end. Blocks are at most kMaxBlockSize
   // frames and 25 ms at the highest engine rate are 250000 samples, so this stays an int.
   StrikeChime(offset + kBounceDelayMs * wind_.samplesPerMs);
 }

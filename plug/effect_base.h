@@ -8,9 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <variant>
+#include <vector>
 
+#include "plug/event_queue.h"
 #include "plug/heap_buffer.h"
 #include "plug/midi_message.h"
 #include "plug/mutex.h"
@@ -45,6 +48,13 @@ struct OutputChannel {
 class IEffectBase {
  public:
   static constexpr int kNameSize = 128;
+  // Block sizes (frames) and saved states (bytes) beyond these are refused, whatever the host
+  // asks.
+  static constexpr int kMaxBlockSize = 1 << 20;
+  static constexpr int64_t kMaxChunkSize = 1 << 20;
+  // Chunk header: the magic 'pfft' (bytes "tffp") and the version, little-endian.
+  static constexpr int32_t kChunkMagic = 0x70666674;
+  static constexpr int32_t kChunkVersion = 0x10000;
 
   // Four-character codes: the first character in the most significant byte.
   static constexpr int32_t FourCC(const char (&code)[5]) {
@@ -97,6 +107,9 @@ class IEffectBase {
   // [host service, locked] Tells the host that parameter index now has the normalized value.
   virtual void InformHostOfParameter(int index, double normalized) = 0;
   virtual void EndParameterGesture(int index) = 0;
+  // [host service, audio] False only when the host reports a stopped transport; a host that
+  // says nothing about its transport counts as playing.
+  virtual bool IsTransportRunning() { return true; }
   // [host service, usually audio] Time queries.
   virtual int GetSamplePosition() = 0;
   virtual double GetTempo() = 0;
@@ -111,15 +124,24 @@ class IEffectBase {
   // [locked] Pushes every parameter into the editor, creates its surface, takes ownership.
   virtual void AttachEditor(IGraphicsCore* graphics);
   // [locked by caller] Resizes every channel scratch to frames doubles, zero-filled, and points
-  // every slot at its scratch. A negative size is refused; if memory runs out the block size
-  // becomes 0 and nothing is processed until a size fits.
+  // every slot at its scratch. A negative size, or one above kMaxBlockSize, is refused; if
+  // memory runs out the block size becomes 0 and nothing is processed until a size fits.
   virtual void SetBlockSize(int frames);
   virtual void SetLatency(int samples) { latency_ = samples; }
-  // [host service, audio] Queues one message for the host, which receives it in the processing
-  // call in which its offset falls; true when it was queued.
-  virtual bool SendMidiMessage(const IMidiMessage& message) = 0;
+  // [audio] Queues one message for the host, which receives it in the processing call in which
+  // its offset falls: inside a call the offset counts from the start of the slice being
+  // processed; outside one (MIDI passed through) the message goes out in the next call. The
+  // adapter hands the host the call's events, one list per call, in time order. False when
+  // the queue had no room for it.
+  virtual bool SendMidiMessage(const IMidiMessage& message);
+  // [audio, adapter] Applies whatever the host scheduled for frames up to frame of the running
+  // call and answers the frame of its next change, where the call is cut into a new slice.
+  // Formats whose parameter changes arrive inside the processing call override it.
+  virtual int32_t ApplyHostChangesAt(int32_t /*frame*/) {
+    return std::numeric_limits<int32_t>::max();
+  }
   // Queues a HeapBuffer of IMidiMessage records in order; true when every one was queued.
-  virtual bool SendMidiMessages(const HeapBuffer& messages) = 0;
+  virtual bool SendMidiMessages(const HeapBuffer& messages);
 
   // ---- Parameters ----------------------------------------------------------------------------
   IParameter* GetParameter(int index) const noexcept { return parameters_.Get(index); }
@@ -132,6 +154,17 @@ class IEffectBase {
   void RefreshEditorValues();
 
   // ---- State and presets -------------------------------------------------------------------
+  // [locked] The state every format saves and loads: the chunk header, then the values. The
+  // bank form also stores the values into the current preset first.
+  bool WriteStateChunk(IStateChunk& chunk, bool bank = true);
+  // [locked] Loads size bytes of a saved state, copied into chunk first (data may be chunk's
+  // own bytes). Refused (false, nothing changes) without data or beyond kMaxChunkSize. A chunk
+  // that runs out keeps the values it held and is not stored into the preset (false); a whole
+  // one is stored unless it is a current bank. The editor shows the result either way.
+  bool ReadStateChunk(IStateChunk& chunk, const void* data, int64_t size, bool bank = true);
+  static void WriteChunkHeader(IStateChunk& chunk);
+  // The version after the header at *position (which moves past it), or 0 when there is none.
+  static int32_t ReadChunkHeader(const IStateChunk& chunk, int32_t* position);
   // [locked] The parameter values as little-endian doubles, in index order.
   bool SerializeParams(IStateChunk& chunk);
   // [locked] Reads values from position, clamped to each range; returns the position after the
@@ -187,6 +220,26 @@ class IEffectBase {
   void RunBlockDouble(int frames);
   // Copies inputs to the outputs of the same number and zero-fills outputs without one.
   void PassThroughAudio(double** inputs, double** outputs, int frames);
+
+  // ---- One processing call, the same in every format ---------------------------------------
+  // [audio, locked by caller] Runs the instrument over a host call of frames, as consecutive
+  // slices of at most the block size, cut where the adapter has host changes due: each slice is
+  // one block to the instrument. A null array or channel reads silence and is written nowhere.
+  // Does nothing without a block size. The adapter then delivers the call's events and calls
+  // EndProcessCall.
+  void RunFloatCall(float** inputs, float** outputs, int32_t frames, bool accumulate);
+  void RunDoubleCall(double** inputs, double** outputs, int32_t frames);
+  // Where the slice being processed starts in the call, and whether a call is under way: what
+  // the instrument sends outside one belongs to the next call.
+  int32_t SliceOffset() const noexcept { return sliceOffset_; }
+  bool InProcessCall() const noexcept { return processing_; }
+  // [audio] Ends the call: what is sent from now on belongs to the next one. Returns the events
+  // due in this call of frames, in time order, which the adapter hands the host and then
+  // releases (Events().Release()) once the host has its copy.
+  std::span<const EventQueue::Event> EndProcessCall(int32_t frames);
+  // The events waiting for the host, and those dropped for want of room.
+  EventQueue& Events() noexcept { return events_; }
+  const EventQueue& QueuedEvents() const noexcept { return events_; }
   double** InputPointers() noexcept { return static_cast<double**>(inputPointers_.Data()); }
   double** OutputPointers() noexcept { return static_cast<double**>(outputPointers_.Data()); }
 
@@ -220,6 +273,10 @@ class IEffectBase {
  private:
   // Frames a Run* call processes: never more than the scratch buffers hold.
   int FramesThisBlock(int frames) const noexcept;
+  // The length of the slice that starts at start, and applies the host changes due there.
+  int32_t NextSlice(int32_t start, int32_t frames, int32_t& nextChange);
+  // Sizes the per-call views and stand-ins to the channel counts and block size.
+  void PrepareHostViews();
 
   // First, so that it is destroyed last.
   IMutex lock_;
@@ -245,4 +302,19 @@ class IEffectBase {
   PointerList<InputChannel> inputChannels_;
   PointerList<OutputChannel> outputChannels_;
   int32_t declaredParameterCount_;
+
+  // The processing call under way and its events (audio thread, under the lock).
+  EventQueue events_;
+  int32_t sliceOffset_ = 0;
+  bool processing_ = false;
+  // The host's buffers offset to the current slice, one entry per channel.
+  std::vector<float*> floatInputViews_;
+  std::vector<float*> floatOutputViews_;
+  std::vector<double*> doubleInputViews_;
+  std::vector<double*> doubleOutputViews_;
+  // Block-size stand-ins for channels the host passed as null: silence in, ignored out.
+  std::vector<float> silentFloat_;
+  std::vector<float> ignoredFloat_;
+  std::vector<double> silentDouble_;
+  std::vector<double> ignoredDouble_;
 };

@@ -82,10 +82,23 @@ void IEffectBase::AddChannelIO(int inputs, int outputs) {
 void IEffectBase::PrepareChannels(int inputs, int outputs) {
   GrowChannels(inputChannels_, inputPointers_, inputs, blockSize_);
   GrowChannels(outputChannels_, outputPointers_, outputs, blockSize_);
+  PrepareHostViews();
+}
+
+void IEffectBase::PrepareHostViews() {
+  floatInputViews_.assign(static_cast<size_t>(InputCount()), nullptr);
+  doubleInputViews_.assign(static_cast<size_t>(InputCount()), nullptr);
+  floatOutputViews_.assign(static_cast<size_t>(OutputCount()), nullptr);
+  doubleOutputViews_.assign(static_cast<size_t>(OutputCount()), nullptr);
+  const size_t size = static_cast<size_t>(std::max(blockSize_, 0));
+  silentFloat_.assign(size, 0.0f);
+  ignoredFloat_.assign(size, 0.0f);
+  silentDouble_.assign(size, 0.0);
+  ignoredDouble_.assign(size, 0.0);
 }
 
 void IEffectBase::SetBlockSize(int frames) {
-  if (frames == blockSize_ || frames < 0) return;
+  if (frames == blockSize_ || frames < 0 || frames > kMaxBlockSize) return;
   bool sized = true;
   for (int i = 0; i < InputCount(); ++i)
     sized = SizeScratch(inputChannels_.Get(i)->scratch, frames) && sized;
@@ -98,6 +111,7 @@ void IEffectBase::SetBlockSize(int frames) {
     for (int i = 0; i < OutputCount(); ++i) SizeScratch(outputChannels_.Get(i)->scratch, 0);
   }
   blockSize_ = frames;
+  PrepareHostViews();
   // The scratch buffers may have moved; no slot may keep pointing at the old ones.
   for (int i = 0; i < InputCount(); ++i) {
     InputChannel* channel = inputChannels_.Get(i);
@@ -221,4 +235,85 @@ void IEffectBase::PassThroughAudio(double** inputs, double** outputs, int frames
     else if (in != out)
       std::memmove(out, in, static_cast<size_t>(frames) * sizeof(double));
   }
+}
+
+int32_t IEffectBase::NextSlice(int32_t start, int32_t frames, int32_t& nextChange) {
+  if (nextChange <= start) nextChange = std::max(ApplyHostChangesAt(start), start + 1);
+  return std::min({static_cast<int32_t>(blockSize_), frames - start, nextChange - start});
+}
+
+// A host may pass more frames than the block size it announced; the scratch buffers hold only a
+// block, so such a call runs as consecutive slices, each seen by the instrument as one block.
+void IEffectBase::RunFloatCall(float** inputs, float** outputs, int32_t frames, bool accumulate) {
+  if (blockSize_ <= 0 || frames <= 0 || silentFloat_.size() < static_cast<size_t>(blockSize_))
+    return;
+  processing_ = true;
+  int32_t nextChange = 0;
+  for (int32_t start = 0, count = 0; start < frames; start += count) {
+    count = NextSlice(start, frames, nextChange);
+    for (int i = 0; i < InputCount(); ++i) {
+      float* host = inputs ? inputs[i] : nullptr;
+      floatInputViews_[i] = host ? host + start : silentFloat_.data();
+    }
+    for (int i = 0; i < OutputCount(); ++i) {
+      float* host = outputs ? outputs[i] : nullptr;
+      floatOutputViews_[i] = host ? host + start : ignoredFloat_.data();
+    }
+    sliceOffset_ = start;
+    AttachInputs(floatInputViews_.data(), count);
+    AttachOutputs(floatOutputViews_.data());
+    if (accumulate)
+      RunBlockAccumulating(count);
+    else
+      RunBlock(count);
+  }
+}
+
+void IEffectBase::RunDoubleCall(double** inputs, double** outputs, int32_t frames) {
+  // Unconnected channels point at block-size scratch, so double calls are sliced as well.
+  if (blockSize_ <= 0 || frames <= 0 || silentDouble_.size() < static_cast<size_t>(blockSize_))
+    return;
+  processing_ = true;
+  int32_t nextChange = 0;
+  for (int32_t start = 0, count = 0; start < frames; start += count) {
+    count = NextSlice(start, frames, nextChange);
+    bool silenceShared = false;
+    for (int i = 0; i < InputCount(); ++i) {
+      double* host = inputs ? inputs[i] : nullptr;
+      silenceShared = silenceShared || !host;
+      doubleInputViews_[i] = host ? host + start : silentDouble_.data();
+    }
+    for (int i = 0; i < OutputCount(); ++i) {
+      double* host = outputs ? outputs[i] : nullptr;
+      doubleOutputViews_[i] = host ? host + start : ignoredDouble_.data();
+    }
+    sliceOffset_ = start;
+    AttachInputs(doubleInputViews_.data());
+    AttachOutputs(doubleOutputViews_.data());
+    RunBlockDouble(count);
+    // The instrument sees the stand-in directly; keep it silent for the next slice.
+    if (silenceShared) std::fill_n(silentDouble_.begin(), count, 0.0);
+  }
+}
+
+std::span<const EventQueue::Event> IEffectBase::EndProcessCall(int32_t frames) {
+  // From here on, whatever the host passes in (even from inside the adapter's delivery) is for
+  // the next call.
+  processing_ = false;
+  sliceOffset_ = 0;
+  if (events_.Idle()) return {};
+  return events_.TakeDue(frames);
+}
+
+bool IEffectBase::SendMidiMessage(const IMidiMessage& message) {
+  return events_.AddMidi(int64_t{sliceOffset_} + message.offset, message.status, message.data1,
+                         message.data2, !processing_);
+}
+
+bool IEffectBase::SendMidiMessages(const HeapBuffer& messages) {
+  const auto* list = static_cast<const IMidiMessage*>(messages.Data());
+  const int32_t count = messages.Size() / static_cast<int32_t>(sizeof(IMidiMessage));
+  bool sent = true;
+  for (int32_t i = 0; i < count; ++i) sent = SendMidiMessage(list[i]) && sent;
+  return sent;
 }

@@ -14,6 +14,53 @@ constexpr char kUserPreset[] = "user preset";
 
 }  // namespace
 
+void IEffectBase::WriteChunkHeader(IStateChunk& chunk) {
+  chunk.Clear();
+  chunk.AppendInt32(kChunkMagic);
+  chunk.AppendInt32(kChunkVersion);
+}
+
+int32_t IEffectBase::ReadChunkHeader(const IStateChunk& chunk, int32_t* position) {
+  int32_t magic = 0;
+  const int32_t afterMagic = chunk.ReadInt32(&magic, *position);
+  // Without the magic the chunk is a bare parameter state, read from where it starts.
+  if (afterMagic < 0 || magic != kChunkMagic) return 0;
+  int32_t version = 0;
+  *position = chunk.ReadInt32(&version, afterMagic);
+  return *position < 0 ? 0 : version;
+}
+
+bool IEffectBase::WriteStateChunk(IStateChunk& chunk, bool bank) {
+  ScopedLock lock(&lock_);
+  WriteChunkHeader(chunk);
+  if (bank) StorePreset(nullptr);
+  return SerializeState(chunk) && chunk.Size() > 0;
+}
+
+bool IEffectBase::ReadStateChunk(IStateChunk& chunk, const void* data, int64_t size, bool bank) {
+  // No state at all, or a size no chunk of ours comes near: refused, nothing changes.
+  if (!data || size <= 0 || size > kMaxChunkSize) return false;
+  ScopedLock lock(&lock_);
+  // Copied through a fresh buffer: the host may hand back the very data our last save returned.
+  IStateChunk incoming;
+  if (!incoming.Append(data, static_cast<int32_t>(size))) return false;
+  if (!chunk.Resize(static_cast<int32_t>(size))) return false;
+  std::memcpy(chunk.Data(), incoming.Data(), static_cast<size_t>(size));
+
+  int32_t position = 0;
+  const int32_t version = ReadChunkHeader(chunk, &position);
+  const int32_t end = UnserializeState(chunk, position);
+  if (end < 0) {
+    // Older and shorter chunks rely on the values they hold being applied, but a state that is
+    // only half loaded does not go into the current preset.
+    RefreshEditorValues();
+    return false;
+  }
+  if (!(bank && version >= kChunkVersion)) StorePreset(nullptr);
+  RefreshEditorValues();
+  return true;
+}
+
 bool IEffectBase::SerializeState(IStateChunk& chunk) {
   return SerializeParams(chunk);
 }

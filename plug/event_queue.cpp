@@ -2,7 +2,6 @@
 #include "plug/event_queue.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -12,14 +11,13 @@ bool IsNoteOff(uint8_t status, uint8_t velocity) {
   return kind == 0x80 || (kind == 0x90 && velocity == 0);
 }
 
-vst2::VstMidiEvent MidiRecord(uint8_t status, uint8_t data1, uint8_t data2) {
-  vst2::VstMidiEvent midi{};
-  midi.type = vst2::kVstMidiType;
-  midi.byteSize = sizeof(vst2::VstMidiEvent);
-  midi.midiData[0] = static_cast<char>(status);
-  midi.midiData[1] = static_cast<char>(data1);
-  midi.midiData[2] = static_cast<char>(data2);
-  return midi;
+EventQueue::Event MidiEvent(uint8_t status, uint8_t data1, uint8_t data2) {
+  EventQueue::Event event;
+  event.kind = EventQueue::Kind::kMidi;
+  event.midi[0] = status;
+  event.midi[1] = data1;
+  event.midi[2] = data2;
+  return event;
 }
 
 }  // namespace
@@ -28,33 +26,34 @@ EventQueue::EventQueue()
     : entries_(kCapacity),
       due_(kCapacity),
       outgoing_(kCapacity + kOwedPerCall),
-      list_(1),
-      sysexBytes_(kSysexBytes) {
-  static_assert(offsetof(List, events) == offsetof(vst2::VstEvents, events));
-}
+      staged_(kCapacity),
+      storage_(kSysexBytes) {}
 
 bool EventQueue::HasRoom(bool noteOff) const noexcept {
   const int free = kCapacity - count_;
   return free > kNoteOffReserve || (noteOff && free > 0);
 }
 
-void EventQueue::Push(int64_t time, bool fromHost, bool sysex, const Record& record) {
+void EventQueue::Push(int64_t time, bool fromHost, const Event& event) {
   Entry& entry = entries_[static_cast<size_t>(count_++)];
   entry.time = std::max<int64_t>(time, 0);
   entry.fromHost = fromHost;
-  entry.sysex = sysex;
-  entry.record = record;
+  entry.event = event;
+}
+
+const uint8_t* EventQueue::Store(const void* bytes, int32_t size) {
+  if (!bytes || size <= 0 || size > kSysexBytes - storageUsed_) return nullptr;
+  uint8_t* copy = storage_.data() + storageUsed_;
+  std::memcpy(copy, bytes, static_cast<size_t>(size));
+  storageUsed_ += size;
+  return copy;
 }
 
 bool EventQueue::AddMidi(int64_t time, uint8_t status, uint8_t data1, uint8_t data2,
                          bool fromHost) {
   const bool noteOff = IsNoteOff(status, data2);
   if (HasRoom(noteOff)) {
-    Entry& entry = entries_[static_cast<size_t>(count_++)];
-    entry.time = std::max<int64_t>(time, 0);
-    entry.fromHost = fromHost;
-    entry.sysex = false;
-    entry.record.midi = MidiRecord(status, data1, data2);
+    Push(time, fromHost, MidiEvent(status, data1, data2));
     return true;
   }
   if (noteOff) {
@@ -67,39 +66,32 @@ bool EventQueue::AddMidi(int64_t time, uint8_t status, uint8_t data1, uint8_t da
   return false;
 }
 
-bool EventQueue::AddHostEvent(const vst2::VstEvent& event) {
-  Record record{};
-  bool sysex = false;
-  if (event.type == vst2::kVstSysExType) {
-    // The record is read whole only when it says it is one (byteSize with or without its first
-    // two fields, as hosts differ).
-    constexpr int32_t kSysexRecord = sizeof(vst2::VstMidiSysexEvent) - 2 * sizeof(int32_t);
-    if (event.byteSize < kSysexRecord) {
-      ++dropped_;
-      return false;
-    }
-    const auto& dump = reinterpret_cast<const vst2::VstMidiSysexEvent&>(event);
-    const int32_t bytes = dump.dumpBytes;
-    if (bytes <= 0 || !dump.sysexDump || bytes > kSysexBytes - sysexUsed_ || !HasRoom(false)) {
-      ++dropped_;
-      return false;
-    }
-    record.sysex = dump;
-    char* copy = sysexBytes_.data() + sysexUsed_;
-    std::memcpy(copy, dump.sysexDump, static_cast<size_t>(bytes));
-    sysexUsed_ += bytes;
-    record.sysex.sysexDump = copy;
-    sysex = true;
-  } else {
-    // Whatever lies beyond the generic record cannot be copied without knowing its type.
-    if (event.byteSize < 0 || event.byteSize > static_cast<int32_t>(sizeof(vst2::VstEvent)) ||
-        !HasRoom(false)) {
-      ++dropped_;
-      return false;
-    }
-    record.generic = event;
+bool EventQueue::AddSysex(int64_t time, const void* dump, int32_t bytes) {
+  const uint8_t* copy = HasRoom(false) ? Store(dump, bytes) : nullptr;
+  if (!copy) {
+    ++dropped_;
+    return false;
   }
-  Push(event.deltaFrames, true, sysex, record);
+  Event event;
+  event.kind = Kind::kSysex;
+  event.data = copy;
+  event.size = bytes;
+  Push(time, true, event);
+  return true;
+}
+
+bool EventQueue::AddRecord(int64_t time, int32_t recordType, const void* record, int32_t bytes) {
+  const uint8_t* copy = HasRoom(false) ? Store(record, bytes) : nullptr;
+  if (!copy) {
+    ++dropped_;
+    return false;
+  }
+  Event event;
+  event.kind = Kind::kRecord;
+  event.recordType = recordType;
+  event.data = copy;
+  event.size = bytes;
+  Push(time, true, event);
   return true;
 }
 
@@ -109,17 +101,15 @@ int EventQueue::EmitOwed(int slot, int32_t frames) {
     if (!owed_.test(key)) continue;
     owed_.reset(key);
     --owedCount_;
-    Record& record = outgoing_[static_cast<size_t>(slot)];
-    record.midi =
-        MidiRecord(static_cast<uint8_t>(0x80 | key / 128), static_cast<uint8_t>(key % 128), 0);
-    record.midi.deltaFrames = frames - 1;
-    list_[0].events[slot++] = &record.generic;
+    Event& event = outgoing_[static_cast<size_t>(slot++)];
+    event = MidiEvent(static_cast<uint8_t>(0x80 | key / 128), static_cast<uint8_t>(key % 128), 0);
+    event.frame = frames - 1;
   }
   return slot;
 }
 
-vst2::VstEvents* EventQueue::TakeDue(int32_t frames) {
-  if (frames <= 0 || (count_ == 0 && owedCount_ == 0)) return nullptr;
+std::span<const EventQueue::Event> EventQueue::TakeDue(int32_t frames) {
+  if (frames <= 0 || (count_ == 0 && owedCount_ == 0)) return {};
   // One pass: the due events are copied out in the order they came, the rest move up and now
   // count from the start of the next call.
   int dueCount = 0;
@@ -127,12 +117,12 @@ vst2::VstEvents* EventQueue::TakeDue(int32_t frames) {
   bool ordered = true;
   for (int i = 0; i < count_; ++i) {
     Entry& entry = entries_[static_cast<size_t>(i)];
-    // What the host passed in belongs to this call, even at an offset the call does not reach.
+    // What the host passed in belongs to this call, even at a frame the call does not reach.
     const int64_t time = entry.fromHost ? std::min<int64_t>(entry.time, frames - 1) : entry.time;
     if (time < frames) {
-      Record& record = outgoing_[static_cast<size_t>(dueCount)];
-      record = entry.record;
-      record.generic.deltaFrames = static_cast<int32_t>(time);
+      Event& event = outgoing_[static_cast<size_t>(dueCount)];
+      event = entry.event;
+      event.frame = static_cast<int32_t>(time);
       if (dueCount > 0 && time < due_[static_cast<size_t>(dueCount - 1)].time) ordered = false;
       due_[static_cast<size_t>(dueCount)] = {time, dueCount};
       ++dueCount;
@@ -148,21 +138,19 @@ vst2::VstEvents* EventQueue::TakeDue(int32_t frames) {
     std::sort(due_.begin(), due_.begin() + dueCount, [](const Due& a, const Due& b) {
       return a.time != b.time ? a.time < b.time : a.index < b.index;
     });
+    std::copy_n(outgoing_.begin(), dueCount, staged_.begin());
+    for (int k = 0; k < dueCount; ++k)
+      outgoing_[static_cast<size_t>(k)] =
+          staged_[static_cast<size_t>(due_[static_cast<size_t>(k)].index)];
   }
-  List& list = list_[0];
-  for (int k = 0; k < dueCount; ++k)
-    list.events[k] = &outgoing_[static_cast<size_t>(due_[static_cast<size_t>(k)].index)].generic;
   const int total = owedCount_ > 0 ? EmitOwed(dueCount, frames) : dueCount;
-  if (total == 0) return nullptr;
-  list.numEvents = total;
-  list.reserved = 0;
-  return reinterpret_cast<vst2::VstEvents*>(&list);
+  return {outgoing_.data(), static_cast<size_t>(total)};
 }
 
 void EventQueue::Release() {
-  if (sysexUsed_ == 0) return;
-  // Dumps still waiting keep the storage; with none left it is free again.
+  if (storageUsed_ == 0) return;
+  // Dumps and records still waiting keep the storage; with none left it is free again.
   for (int i = 0; i < count_; ++i)
-    if (entries_[static_cast<size_t>(i)].sysex) return;
-  sysexUsed_ = 0;
+    if (entries_[static_cast<size_t>(i)].event.kind != Kind::kMidi) return;
+  storageUsed_ = 0;
 }

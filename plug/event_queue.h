@@ -1,12 +1,11 @@
 // The events bound for the host: held until the processing call in which they fall, then handed
-// over as one list per call, in time order, every offset inside the call.
+// to the format's adapter as one list per call, in time order, every frame inside the call.
 #pragma once
 
 #include <bitset>
 #include <cstdint>
+#include <span>
 #include <vector>
-
-#include "plug/vst2_abi.h"
 
 // Times are frames from the start of the processing call under way, or of the next one when
 // none runs. Nothing here allocates after construction, and nothing waits.
@@ -24,25 +23,47 @@ class EventQueue {
   static constexpr int kNoteOffReserve = 128;
   // Owed note-offs sent per call at most; the rest wait for the next call.
   static constexpr int kOwedPerCall = 128;
-  // System-exclusive dumps waiting for their call share this many bytes.
+  // System-exclusive dumps and passed-through records waiting for their call share this many
+  // bytes.
   static constexpr int32_t kSysexBytes = 64 * 1024;
+
+  enum class Kind : uint8_t {
+    kMidi,    // a short message: status and up to two data bytes
+    kSysex,   // a system-exclusive dump, F0 to F7
+    kRecord,  // a host record of a kind only its format knows, passed back unchanged
+  };
+  // One due event, as an adapter reads it.
+  struct Event {
+    int32_t frame = 0;
+    Kind kind = Kind::kMidi;
+    uint8_t midi[3] = {};
+    int32_t recordType = 0;         // kRecord: the format's own type of the record
+    const uint8_t* data = nullptr;  // kSysex: the dump; kRecord: the record
+    int32_t size = 0;               // bytes at data
+  };
 
   EventQueue();
   EventQueue(const EventQueue&) = delete;
   EventQueue& operator=(const EventQueue&) = delete;
 
   // A short MIDI message. fromHost: passed through from the host, due in the next call whatever
-  // its offset says. False when it was dropped (a note-off is never dropped).
+  // its time says. False when it was dropped (a note-off is never dropped).
   bool AddMidi(int64_t time, uint8_t status, uint8_t data1, uint8_t data2, bool fromHost);
-  // A copy of a host event that is not MIDI, due at its delta frames in the next call. SysEx
-  // dumps are copied while they fit the shared storage; other types are copied when their
-  // record is the generic one. False when refused.
-  bool AddHostEvent(const vst2::VstEvent& event);
+  // Copies of what the host passed in that is not a short message, due in the next call: a
+  // SysEx dump, or a record that only the adapter knows how to read. Copied while it fits the
+  // shared storage; false when refused.
+  bool AddSysex(int64_t time, const void* dump, int32_t bytes);
+  bool AddRecord(int64_t time, int32_t recordType, const void* record, int32_t bytes);
+  // Counts an event the adapter could not read at all among the dropped ones; always false.
+  bool Refuse() noexcept {
+    ++dropped_;
+    return false;
+  }
 
-  // The events due before frames, stably ordered by time, as one list (null when there are
-  // none); the others now count from the next call. The list and the dumps it points to stay
-  // valid until Release, which the caller runs once the host has taken the list.
-  vst2::VstEvents* TakeDue(int32_t frames);
+  // The events due before frames, stably ordered by time (empty when there are none); the
+  // others now count from the next call. The list and the bytes it points to stay valid until
+  // Release, which the adapter runs once the host has taken its copy.
+  std::span<const Event> TakeDue(int32_t frames);
   void Release();
 
   // Nothing waits and nothing is owed: the call has nothing to deliver.
@@ -51,39 +72,29 @@ class EventQueue {
   int64_t Dropped() const noexcept { return dropped_; }
 
  private:
-  union Record {
-    vst2::VstEvent generic;
-    vst2::VstMidiEvent midi;
-    vst2::VstMidiSysexEvent sysex;
-  };
   struct Entry {
     int64_t time;
     bool fromHost;
-    bool sysex;
-    Record record;
+    Event event;
   };
   struct Due {
     int64_t time;
     int index;
   };
-  // The host reads numEvents pointers from a list laid out like VstEvents.
-  struct List {
-    int32_t numEvents;
-    intptr_t reserved;
-    vst2::VstEvent* events[kCapacity + kOwedPerCall];
-  };
 
   bool HasRoom(bool noteOff) const noexcept;
-  void Push(int64_t time, bool fromHost, bool sysex, const Record& record);
+  void Push(int64_t time, bool fromHost, const Event& event);
+  // Copies bytes into the shared storage; null when they do not fit.
+  const uint8_t* Store(const void* bytes, int32_t size);
   int EmitOwed(int slot, int32_t frames);
 
   std::vector<Entry> entries_;
   int count_ = 0;
   std::vector<Due> due_;
-  std::vector<Record> outgoing_;
-  std::vector<List> list_;  // one element: kept off the object so the plug-in stays small
-  std::vector<char> sysexBytes_;
-  int32_t sysexUsed_ = 0;
+  std::vector<Event> outgoing_;  // the due events in time order, then the owed note-offs
+  std::vector<Event> staged_;    // the due events in the order they came, when that differs
+  std::vector<uint8_t> storage_;
+  int32_t storageUsed_ = 0;
   std::bitset<16 * 128> owed_;
   int owedCount_ = 0;
   int64_t dropped_ = 0;

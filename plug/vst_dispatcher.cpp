@@ -220,36 +220,14 @@ intptr_t IVstEffect::GetChunk(int32_t index, void* ptr) {
   if (!ptr) return 0;
   const bool bank = index == 0;
   IStateChunk& chunk = bank ? bankChunk_ : programChunk_;
-  WriteChunkHeader(chunk);
-  if (bank) StorePreset(nullptr);
-  if (!SerializeState(chunk) || chunk.Size() == 0) return 0;
+  if (!WriteStateChunk(chunk, bank)) return 0;
   *static_cast<void**>(ptr) = chunk.Data();
   return chunk.Size();
 }
 
 intptr_t IVstEffect::SetChunk(int32_t index, intptr_t size, const void* ptr) {
-  // No state at all, or a size no chunk of ours comes near: refused, nothing changes.
-  if (!ptr || size <= 0 || size > kMaxChunkSize) return 0;
   const bool bank = index == 0;
-  IStateChunk& chunk = bank ? bankChunk_ : programChunk_;
-  // Copied through a fresh buffer: the host may hand back the very data our last get returned.
-  IStateChunk incoming;
-  if (!incoming.Append(ptr, static_cast<int32_t>(size))) return 0;
-  if (!chunk.Resize(static_cast<int32_t>(size))) return 0;
-  std::memcpy(chunk.Data(), incoming.Data(), static_cast<size_t>(size));
-
-  int32_t position = 0;
-  const int32_t version = ReadChunkHeader(chunk, &position);
-  const int32_t end = UnserializeState(chunk, position);
-  if (end < 0) {
-    // Older and shorter chunks rely on the values they hold being applied, but a state that is
-    // only half loaded does not go into the current preset.
-    RefreshEditorValues();
-    return 0;
-  }
-  if (!(bank && version >= kChunkVersion)) StorePreset(nullptr);
-  RefreshEditorValues();
-  return 1;
+  return ReadStateChunk(bank ? bankChunk_ : programChunk_, ptr, size, bank) ? 1 : 0;
 }
 
 intptr_t IVstEffect::ProcessEvents(const vst2::VstEvents* events) {

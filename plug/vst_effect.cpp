@@ -68,7 +68,6 @@ IVstEffect::IVstEffect(vst2::HostCallback hostCallback, int parameterCount, cons
 
   SetInputConnections(0, InputCount(), true);
   SetOutputConnections(0, OutputCount(), true);
-  PrepareHostViews();
   SetBlockSize(1024);
 }
 
@@ -102,22 +101,6 @@ void IVstEffect::SetLatency(int samples) {
   IEffectBase::SetLatency(samples);
 }
 
-void IVstEffect::SetBlockSize(int frames) {
-  IEffectBase::SetBlockSize(frames);
-  const size_t size = static_cast<size_t>(std::max(GetBlockSize(), 0));
-  silentFloat_.assign(size, 0.0f);
-  ignoredFloat_.assign(size, 0.0f);
-  silentDouble_.assign(size, 0.0);
-  ignoredDouble_.assign(size, 0.0);
-}
-
-void IVstEffect::PrepareHostViews() {
-  floatInputViews_.assign(static_cast<size_t>(InputCount()), nullptr);
-  doubleInputViews_.assign(static_cast<size_t>(InputCount()), nullptr);
-  floatOutputViews_.assign(static_cast<size_t>(OutputCount()), nullptr);
-  doubleOutputViews_.assign(static_cast<size_t>(OutputCount()), nullptr);
-}
-
 void IVstEffect::UpdateArrangements() {
   inputArrangement_.numChannels = InputCount();
   outputArrangement_.numChannels = OutputCount();
@@ -133,7 +116,6 @@ void IVstEffect::HostSpecificSetup() {
   if (NeedsStereoPair(host) && InputCount() == 0 && OutputCount() == 0) {
     AddChannelIO(2, 2);
     PrepareChannels(2, 2);
-    PrepareHostViews();
     const int blockSize = GetBlockSize();
     if (blockSize != 0) {
       // The new channels' scratch is sized only when the block size changes.
@@ -146,20 +128,4 @@ void IVstEffect::HostSpecificSetup() {
   effect_.numInputs = InputCount();
   effect_.numOutputs = OutputCount();
   UpdateArrangements();
-}
-
-void IVstEffect::WriteChunkHeader(IStateChunk& chunk) {
-  chunk.Clear();
-  chunk.AppendInt32(kChunkMagic);
-  chunk.AppendInt32(kChunkVersion);
-}
-
-int32_t IVstEffect::ReadChunkHeader(const IStateChunk& chunk, int32_t* position) {
-  int32_t magic = 0;
-  const int32_t afterMagic = chunk.ReadInt32(&magic, *position);
-  // Without the magic the chunk is a bare parameter state, read from where it starts.
-  if (afterMagic < 0 || magic != kChunkMagic) return 0;
-  int32_t version = 0;
-  *position = chunk.ReadInt32(&version, afterMagic);
-  return *position < 0 ? 0 : version;
 }

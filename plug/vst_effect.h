@@ -3,20 +3,18 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "plug/effect_base.h"
-#include "plug/event_queue.h"
 #include "plug/state_chunk.h"
 #include "plug/vst2_abi.h"
+#include "plug/vst_event_list.h"
 
 // Threads: the dispatcher runs on the host's window thread, the processing entries on its audio
 // thread, parameter get/set on any thread. Every entry takes the plug-in's lock for its whole call.
 class IVstEffect : public IEffectBase {
  public:
-  // Host input beyond these bounds is refused: block sizes (frames) and chunk sizes (bytes).
-  static constexpr int kMaxBlockSize = 1 << 20;
-  static constexpr intptr_t kMaxChunkSize = 1 << 20;
+  // What the instrument's constructor receives from the entry point.
+  using HostHandle = vst2::HostCallback;
 
   IVstEffect(vst2::HostCallback hostCallback, int parameterCount, const char* channelIO,
              int presetCount, const char* effectName, const char* productName,
@@ -48,22 +46,12 @@ class IVstEffect : public IEffectBase {
   // [locked] Adds the has-editor flag and takes the editor's size as the rectangle.
   void AttachEditor(IGraphicsCore* graphics) override;
   void SetLatency(int samples) override;
-  // [locked by caller] Also sizes the adapter's stand-in buffers for missing host channels.
-  void SetBlockSize(int frames) override;
-  // [host service, locked] Queues the message for the host. During processing its offset
-  // counts from the start of the slice being processed and it reaches the host in the call in
-  // which it falls; outside processing (MIDI passed through) it goes out in the next call. The
-  // host receives one list per call, in time order. False when the queue had no room for it.
-  bool SendMidiMessage(const IMidiMessage& message) override;
-  bool SendMidiMessages(const HeapBuffer& messages) override;
-
   // [audio] False only when the host reports valid time information with playing clear.
-  bool IsTransportRunning();
+  bool IsTransportRunning() override;
   // [locked] Queues a copy of a host event that is not MIDI for the next processing call, at its
-  // own delta frames; false when it was refused (see EventQueue).
+  // own delta frames: a SysEx record whose byteSize says it is whole, or a generic record;
+  // false when it was refused (see EventQueue).
   bool ForwardHostEvent(vst2::VstEvent* event);
-  // Events waiting for a later call, and those dropped for want of room.
-  const EventQueue& QueuedEvents() const noexcept { return events_; }
 
   // ---- Host-facing entries (installed in the effect record) ---------------------------------
   // [window thread, locked] effClose releases the lock, then deletes the plug-in.
@@ -78,12 +66,6 @@ class IVstEffect : public IEffectBase {
   // [any thread, locked] Normalized values; NaN is refused, the rest held to 0..1.
   static float VSTGetParameter(vst2::AEffect* effect, int32_t index);
   static void VSTSetParameter(vst2::AEffect* effect, int32_t index, float value);
-
-  // Chunk header: the magic 'pfft' (bytes "tffp") and the version, little-endian.
-  static constexpr int32_t kChunkMagic = 0x70666674;
-  static constexpr int32_t kChunkVersion = 0x10000;
-  static void WriteChunkHeader(IStateChunk& chunk);
-  static int32_t ReadChunkHeader(const IStateChunk& chunk, int32_t* position);
 
   const vst2::ERect& EditorRect() const noexcept { return editorRect_; }
   int32_t HostExtensionFlags() const noexcept { return hostExtensionFlags_; }
@@ -104,14 +86,11 @@ class IVstEffect : public IEffectBase {
   intptr_t GetPinProperties(int32_t index, void* ptr, bool input);
   intptr_t SetSpeakerArrangement(intptr_t input, void* output);
 
-  // [audio, locked] The processing entries: the call is cut into slices of at most the block
-  // size, and null host buffers are replaced by the stand-ins below.
+  // [audio, locked] The processing entries: the base runs the call, then its events go out.
   void ProcessFloat(float** inputs, float** outputs, int32_t frames, FloatMode mode);
   void ProcessDouble(double** inputs, double** outputs, int32_t frames);
   // [audio] Hands the host the events due in this call of frames, as one list.
   void DeliverEvents(int32_t frames);
-  // Sizes the per-call buffer views to the channel counts (never on the audio thread).
-  void PrepareHostViews();
   void UpdateArrangements();
 
   vst2::ERect editorRect_{};
@@ -124,19 +103,5 @@ class IVstEffect : public IEffectBase {
   IStateChunk programChunk_;
   IStateChunk bankChunk_;
   vst2::AEffect effect_{};
-
-  EventQueue events_;
-  // Start of the slice being processed, added to outgoing MIDI; 0 outside processing.
-  int32_t sliceOffset_ = 0;
-  bool processing_ = false;
-  // The host's buffers offset to the current slice, one entry per channel.
-  std::vector<float*> floatInputViews_;
-  std::vector<float*> floatOutputViews_;
-  std::vector<double*> doubleInputViews_;
-  std::vector<double*> doubleOutputViews_;
-  // Block-size stand-ins for channels the host passed as null: silence in, ignored out.
-  std::vector<float> silentFloat_;
-  std::vector<float> ignoredFloat_;
-  std::vector<double> silentDouble_;
-  std::vector<double> ignoredDouble_;
+  VstEventList eventList_;
 };

@@ -135,30 +135,25 @@ int IVstEffect::GetHostType() {
   return hostType_;
 }
 
-bool IVstEffect::SendMidiMessage(const IMidiMessage& message) {
-  return events_.AddMidi(int64_t{sliceOffset_} + message.offset, message.status, message.data1,
-                         message.data2, !processing_);
-}
-
-bool IVstEffect::SendMidiMessages(const HeapBuffer& messages) {
-  const auto* list = static_cast<const IMidiMessage*>(messages.Data());
-  const int32_t count = messages.Size() / static_cast<int32_t>(sizeof(IMidiMessage));
-  bool sent = true;
-  for (int32_t i = 0; i < count; ++i) sent = SendMidiMessage(list[i]) && sent;
-  return sent;
-}
-
 bool IVstEffect::ForwardHostEvent(vst2::VstEvent* event) {
-  return event && events_.AddHostEvent(*event);
+  if (!event) return false;
+  if (event->type == vst2::kVstSysExType) {
+    // The record is read whole only when it says it is one (byteSize with or without its first
+    // two fields, as hosts differ).
+    constexpr int32_t kSysexRecord = sizeof(vst2::VstMidiSysexEvent) - 2 * sizeof(int32_t);
+    if (event->byteSize < kSysexRecord) return Events().Refuse();
+    const auto* dump = reinterpret_cast<const vst2::VstMidiSysexEvent*>(event);
+    return Events().AddSysex(dump->deltaFrames, dump->sysexDump, dump->dumpBytes);
+  }
+  // Whatever lies beyond the generic record cannot be copied without knowing its type.
+  if (event->byteSize < 0 || event->byteSize > static_cast<int32_t>(sizeof(vst2::VstEvent)))
+    return Events().Refuse();
+  return Events().AddRecord(event->deltaFrames, event->type, event, sizeof(vst2::VstEvent));
 }
 
 void IVstEffect::DeliverEvents(int32_t frames) {
-  // From here on, whatever the host passes in (even from inside the call below) is for the next
-  // call.
-  processing_ = false;
-  sliceOffset_ = 0;
-  if (events_.Idle()) return;
-  if (vst2::VstEvents* list = events_.TakeDue(frames))
-    CallHost(vst2::audioMasterProcessEvents, 0, 0, list, 0.0f);
-  events_.Release();
+  const auto due = EndProcessCall(frames);
+  if (due.empty()) return;
+  CallHost(vst2::audioMasterProcessEvents, 0, 0, eventList_.Fill(due), 0.0f);
+  Events().Release();
 }

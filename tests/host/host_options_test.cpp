@@ -51,6 +51,21 @@ TEST(OptionParsing, KeepsParameterAssignmentsInOrderWithTheirKind) {
   EXPECT_EQ(result.options.assignments[2].key, "CC A");
 }
 
+TEST(OptionParsing, TakesAutomationPointsAtTheirLastAtSignAndAMidiInputFile) {
+  const ParseResult result = Parse({"--automate", "CC A=a@b@1.5", "--automate-normalized=3=0.2@0",
+                                    "--midi-in", "in.mid", "p.so"});
+  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_EQ(result.options.automation.size(), 2u);
+  EXPECT_EQ(result.options.automation[0].assignment.key, "CC A");
+  EXPECT_EQ(result.options.automation[0].assignment.value, "a@b");
+  EXPECT_EQ(result.options.automation[0].seconds, 1.5);
+  EXPECT_FALSE(result.options.automation[0].assignment.normalized);
+  EXPECT_EQ(result.options.automation[1].assignment.key, "3");
+  EXPECT_TRUE(result.options.automation[1].assignment.normalized);
+  EXPECT_EQ(result.options.automation[1].seconds, 0.0);
+  EXPECT_EQ(result.options.midiInPath, "in.mid");
+}
+
 TEST(OptionParsing, TakesAPathThatLooksLikeAnOptionAfterADoubleDash) {
   const ParseResult result = Parse({"--quiet", "--", "-odd.so"});
   ASSERT_TRUE(result.ok) << result.error;
@@ -101,6 +116,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCommandLine{{"--set", "WSpeed", "p.so"}, "bad --set"},
                     BadCommandLine{{"--set", "=3", "p.so"}, "bad --set"},
                     BadCommandLine{{"--set-normalized", "a=", "p.so"}, "bad --set-normalized"},
+                    BadCommandLine{{"--automate", "WSpeed=25", "p.so"}, "bad --automate"},
+                    BadCommandLine{{"--automate", "WSpeed=25@-1", "p.so"}, "bad --automate"},
+                    BadCommandLine{{"--automate", "WSpeed@1", "p.so"}, "bad --automate"},
+                    BadCommandLine{{"--automate-normalized", "=1@1", "p.so"}, "bad --automate-n"},
+                    BadCommandLine{{"--midi-in=", "p.so"}, "needs a file name"},
                     BadCommandLine{{"--program", "-1", "p.so"}, "bad --program"},
                     BadCommandLine{{"--quiet=yes", "p.so"}, "takes no value"},
                     BadCommandLine{{"--midi=", "p.so"}, "needs a file name"},

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tools/host/event_collector.h"
+#include "tools/host/smf_writer.h"
 
 namespace host {
 namespace {
@@ -118,6 +119,58 @@ TEST_F(HostSessionTest, SendsControllersOnlyWhenTheTransportReachesASecond) {
     if (event.IsControlChange()) times.push_back(event.sampleTime);
   }
   EXPECT_EQ(times, (std::vector<int64_t>{0, 44100}));
+}
+
+TEST_F(HostSessionTest, AppliesAutomationAtTheFirstBlockStartingAtOrAfterItsTime) {
+  options_.seconds = 0.1;
+  // Blocks of 512: a point at frame 1500 comes with the block at 1536, whose note at 2000 has
+  // it; one at 1537 waits for the block at 2048.
+  const struct {
+    int frame;
+    int64_t firstChanged;
+  } kCases[] = {{1500, 2000}, {1537, 3000}, {0, 0}};
+  for (const auto& c : kCases) {
+    options_.automation = {{{"Pitch", "10", false}, c.frame / 44100.0}};
+    ASSERT_TRUE(Run()) << error_;
+    for (const auto& on : NoteOns()) {
+      EXPECT_EQ(on.data1, on.sampleTime >= c.firstChanged ? 70 : 60)
+          << c.frame << " " << on.sampleTime;
+    }
+  }
+  options_.automation = {{{"Pitch", "0.5", true}, 0.1}};
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(error_, "automation of Pitch at 0.1 s comes after the run's end");
+}
+
+TEST_F(HostSessionTest, DeliversIncomingMidiInItsBlockAtItsOffset) {
+  // At 48 kHz and 120 per minute a tick of the file lasts 25 frames: times survive the file.
+  const std::vector<HostMidiEvent> in = {
+      {.sampleTime = 0, .status = 0xBF, .data1 = 7, .data2 = 9},
+      {.sampleTime = 1525, .status = 0x9F, .data1 = 5, .data2 = 90},
+      {.sampleTime = 2100, .status = 0x8F, .data1 = 5},
+      {.sampleTime = 4800, .status = 0x9F, .data1 = 6, .data2 = 1}};
+  SmfSettings settings;
+  settings.sampleRate = 48000;
+  options_.midiInPath = TempPath("in.mid");
+  ASSERT_TRUE(SmfWriter::WriteFile(options_.midiInPath, SmfWriter::Build(in, settings), error_));
+  options_.sampleRate = 48000;
+  options_.seconds = 0.1;  // the last message falls after the end
+  ASSERT_TRUE(Run()) << error_;
+  std::vector<HostMidiEvent> back;  // the plug-in sends what it receives straight back
+  for (const auto& event : collector_.Events()) {
+    if (event.Channel() == 15) back.push_back(event);
+  }
+  ASSERT_EQ(back.size(), 3u);
+  for (size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].sampleTime, in[i].sampleTime);
+    EXPECT_EQ(back[i].blockStart, in[i].sampleTime / 512 * 512);
+    EXPECT_EQ(back[i].status, in[i].status);
+    EXPECT_EQ(back[i].data1, in[i].data1);
+    EXPECT_EQ(back[i].data2, in[i].data2);
+  }
+  EXPECT_EQ(report_.midiInEvents, 4);
+  EXPECT_EQ(report_.midiInDelivered, 3);
+  std::filesystem::remove(options_.midiInPath);
 }
 
 TEST_F(HostSessionTest, SavesAStateThatALaterRunRestores) {

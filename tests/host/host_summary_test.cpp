@@ -58,7 +58,7 @@ TEST(SummaryPrinting, NamesNotesAsTheEditorDoesAndChannelsFromOne) {
   HostOptions options;
   SessionReport report;
   report.effectName = "Chimes";
-  report.uniqueId = 0x746E7461;
+  report.pluginId = "tnta";
   std::ostringstream out;
   PrintSummary(out, options, report, Summarize({Event(0x92, 60, 33)}), "x.mid");
   const std::string text = out.str();

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/host/host_loader.h"
+#include "tools/host/plugin_loader.h"
+#include "tools/host/session_host.h"
 
 namespace host {
 namespace {
@@ -13,11 +14,9 @@ class ParameterSetterTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    library_ = PluginLibrary::Load(TEST_PLUGIN, error);
-    ASSERT_NE(library_, nullptr) << error;
-    plugin_ = PluginInstance::Create(library_->Entry(), context_, error);
+    plugin_ = LoadPlugin(TEST_PLUGIN, host_, error);
     ASSERT_NE(plugin_, nullptr) << error;
-    plugin_->Open(44100.0, 512);
+    plugin_->Open();
     setter_ = std::make_unique<ParameterSetter>(*plugin_);
   }
   void TearDown() override {
@@ -31,8 +30,7 @@ class ParameterSetterTest : public testing::Test {
 
   HostObserver observer_;
   Transport transport_{44100.0, 120.0, 4, 4};
-  HostContext context_{transport_, 512, observer_};
-  std::unique_ptr<PluginLibrary> library_;
+  SessionHost host_{transport_, 512, observer_};
   std::unique_ptr<PluginInstance> plugin_;
   std::unique_ptr<ParameterSetter> setter_;
   std::string error_;
@@ -54,55 +52,66 @@ TEST_F(ParameterSetterTest, NamesTheKnownParametersWhenOneIsUnknown) {
 TEST_F(ParameterSetterTest, LandsOnTheValueOfARoundingDisplay) {
   ASSERT_TRUE(Set(0, "25")) << error_;
   EXPECT_EQ(plugin_->ParameterDisplay(0), "25");
-  EXPECT_NEAR(plugin_->GetParameter(0) * 30.0, 25.0, 1e-4);
+  EXPECT_NEAR(plugin_->GetNormalized(0) * 30.0, 25.0, 1e-4);
 }
 
 TEST_F(ParameterSetterTest, LandsInsideTheStepOfATruncatingDisplay) {
   ASSERT_TRUE(Set(1, "7")) << error_;
   EXPECT_EQ(plugin_->ParameterDisplay(1), "7");
-  EXPECT_NEAR(plugin_->GetParameter(1) * 10.0, 7.5, 1e-4);
+  EXPECT_NEAR(plugin_->GetNormalized(1) * 10.0, 7.5, 1e-4);
 }
 
 TEST_F(ParameterSetterTest, SetsTheEndsOfTheRangeExactly) {
   ASSERT_TRUE(Set(0, "30")) << error_;
-  EXPECT_EQ(plugin_->GetParameter(0), 1.0f);
+  EXPECT_EQ(plugin_->GetNormalized(0), 1.0f);
   ASSERT_TRUE(Set(0, "0")) << error_;
-  EXPECT_EQ(plugin_->GetParameter(0), 0.0f);
+  EXPECT_EQ(plugin_->GetNormalized(0), 0.0f);
 }
 
 TEST_F(ParameterSetterTest, SetsAValueFinerThanTheDisplayWhereTheDisplayCrossesIt) {
   ASSERT_TRUE(Set(3, "2.35")) << error_;
-  EXPECT_NEAR(0.1 + plugin_->GetParameter(3) * 9.9, 2.35, 1e-4);
+  EXPECT_NEAR(0.1 + plugin_->GetNormalized(3) * 9.9, 2.35, 1e-4);
 }
 
 TEST_F(ParameterSetterTest, RefusesAValueOutsideTheRangeAndKeepsTheOldOne) {
-  plugin_->SetParameter(0, 0.25f);
+  plugin_->SetNormalized(0, 0.25f);
   EXPECT_FALSE(Set(0, "31"));
   EXPECT_EQ(error_, "value 31 for Pitch is out of range (0 to 30)");
-  EXPECT_EQ(plugin_->GetParameter(0), 0.25f);
+  EXPECT_EQ(plugin_->GetNormalized(0), 0.25f);
 }
 
 TEST_F(ParameterSetterTest, MatchesTextValuesIgnoringCase) {
   ASSERT_TRUE(Set(2, "ON")) << error_;
-  EXPECT_EQ(plugin_->GetParameter(2), 1.0f);
+  EXPECT_EQ(plugin_->GetNormalized(2), 1.0f);
   ASSERT_TRUE(Set(2, "off")) << error_;
-  EXPECT_EQ(plugin_->GetParameter(2), 0.0f);
+  EXPECT_EQ(plugin_->GetNormalized(2), 0.0f);
 }
 
 TEST_F(ParameterSetterTest, ListsTheTextsWhenAValueMatchesNone) {
-  plugin_->SetParameter(2, 1.0f);
+  plugin_->SetNormalized(2, 1.0f);
   EXPECT_FALSE(Set(2, "maybe"));
   EXPECT_EQ(error_, "bad value 'maybe' for Mode (it shows off, on)");
-  EXPECT_EQ(plugin_->GetParameter(2), 1.0f);
+  EXPECT_EQ(plugin_->GetNormalized(2), 1.0f);
 }
 
 TEST_F(ParameterSetterTest, SetsNormalizedValuesAsGiven) {
   ASSERT_TRUE(setter_->SetNormalized(1, "0.5", error_)) << error_;
-  EXPECT_EQ(plugin_->GetParameter(1), 0.5f);
+  EXPECT_EQ(plugin_->GetNormalized(1), 0.5f);
   EXPECT_FALSE(setter_->SetNormalized(1, "1.5", error_));
   EXPECT_FALSE(setter_->SetNormalized(1, "half", error_));
   EXPECT_EQ(error_, "bad normalized value 'half' for Steps (expected a number from 0 to 1)");
-  EXPECT_EQ(plugin_->GetParameter(1), 0.5f);
+  EXPECT_EQ(plugin_->GetNormalized(1), 0.5f);
+}
+
+TEST_F(ParameterSetterTest, ResolvesAValueWithoutLeavingTheParameterChanged) {
+  plugin_->SetNormalized(0, 0.5f);
+  double value = 0.0;
+  ASSERT_TRUE(setter_->Resolve(0, "25", false, value, error_)) << error_;
+  EXPECT_NEAR(value * 30.0, 25.0, 1e-4);
+  EXPECT_EQ(value, static_cast<float>(value)) << "VST 2 carries floats";
+  EXPECT_EQ(plugin_->GetNormalized(0), 0.5f);
+  EXPECT_FALSE(setter_->Resolve(0, "31", false, value, error_));
+  EXPECT_EQ(plugin_->GetNormalized(0), 0.5f);
 }
 
 TEST(NumberParsing, AcceptsOnlyWholeFiniteNumbers) {

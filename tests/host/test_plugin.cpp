@@ -1,6 +1,6 @@
 // A tiny VST 2 plug-in for the host's tests: a note every 1000 samples of song position, with
-// parameters whose displays round, truncate, use texts and a unit. TEST_PLUGIN_VARIANT builds
-// the broken variants the loader must refuse.
+// parameters whose displays round, truncate, use texts and a unit, and the MIDI it receives sent
+// straight back. TEST_PLUGIN_VARIANT builds the broken variants the loader must refuse.
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +25,8 @@ struct TestPlugin {
   vst2::HostCallback host = nullptr;
   float values[kParams] = {0.0f, 0.0f, 0.0f, 0.0f};
   float chunk[kParams + 1] = {};
+  vst2::VstMidiEvent received[16] = {};  // since the last processing call
+  int receivedCount = 0;
   int64_t pendingOffAt = -1;  // absolute sample of the note-off still due
   int pendingNote = 0;
   double sampleRate = 0.0;
@@ -117,6 +119,14 @@ intptr_t Dispatcher(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr
       std::memcpy(plugin.values, incoming + 1, sizeof(plugin.values));
       return 1;
     }
+    case vst2::effProcessEvents: {
+      const auto* list = static_cast<const vst2::VstEvents*>(ptr);
+      vst2::VstEvent* const* events = &list->events[0];
+      for (int32_t i = 0; i < list->numEvents && plugin.receivedCount < 16; ++i) {
+        plugin.received[plugin.receivedCount++] = *reinterpret_cast<vst2::VstMidiEvent*>(events[i]);
+      }
+      return 1;
+    }
     default:
       return 0;
   }
@@ -134,6 +144,12 @@ void ProcessReplacing(vst2::AEffect* effect, float** inputs, float** outputs, in
   TestPlugin& plugin = *Self(effect);
   for (int c = 0; c < 2; ++c) std::memcpy(outputs[c], inputs[c], sizeof(float) * frames);
   plugin.host(effect, vst2::audioMasterWantMidi, 0, 0, nullptr, 0.0f);
+  for (int i = 0; i < plugin.receivedCount; ++i) {
+    const vst2::VstMidiEvent& in = plugin.received[i];
+    Send(plugin, in.deltaFrames, static_cast<uint8_t>(in.midiData[0]), in.midiData[1],
+         in.midiData[2]);
+  }
+  plugin.receivedCount = 0;
   const auto* time = reinterpret_cast<const vst2::VstTimeInfo*>(
       plugin.host(effect, vst2::audioMasterGetTime, 0, vst2::kVstTempoValid, nullptr, 0.0f));
   if (time == nullptr || (time->flags & vst2::kVstTransportPlaying) == 0) return;

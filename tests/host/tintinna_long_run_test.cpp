@@ -1,5 +1,6 @@
 // Long runs of tintinna.so through the host's engine: MIDI invariants over many simulated hours,
-// and byte-identical MIDI files from two runs of the command with the same arguments.
+// byte-identical MIDI files from two runs of the command with the same arguments, and incoming
+// MIDI passed through.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,7 +9,9 @@
 #include <iterator>
 #include <thread>
 
+#include "tools/host/event_collector.h"
 #include "tools/host/host_session.h"
+#include "tools/host/smf_writer.h"
 
 namespace host {
 namespace {
@@ -140,6 +143,44 @@ TEST(TintinnaThroughTheHost, WritesTheSameMidiFileForTheSameArguments) {
   EXPECT_GT(first.size(), 1000u);
   EXPECT_EQ(first, ReadFile(files[1]));
   for (const auto& file : files) std::remove(file.c_str());
+}
+
+TEST(TintinnaThroughTheHost, PassesIncomingMidiThroughAtItsTimeMergedWithItsOwn) {
+  // At 48 kHz and 120 per minute a tick of the file lasts 25 frames: times survive the file.
+  std::vector<HostMidiEvent> in;
+  for (int64_t i = 0; i < 40; ++i) {
+    HostMidiEvent event;
+    event.sampleTime = 25 * (i * 7 + i * i * 6);  // the last at 4.9 s
+    event.status = i % 2 == 0 ? 0x9F : 0x8F;
+    event.data1 = static_cast<uint8_t>(20 + i / 2);
+    event.data2 = i % 2 == 0 ? 64 : 0;
+    in.push_back(event);
+  }
+  HostOptions options = LivelyOptions(5.0);
+  options.sampleRate = 48000;
+  options.midiInPath = testing::TempDir() + "tintinna_midi_in.mid";
+  SmfSettings settings;
+  settings.sampleRate = 48000;
+  std::string error;
+  ASSERT_TRUE(SmfWriter::WriteFile(options.midiInPath, SmfWriter::Build(in, settings), error));
+  EventCollector collector(options.sampleRate);
+  SessionReport report;
+  ASSERT_TRUE(RunSession(options, collector, report, error)) << error;
+  std::vector<HostMidiEvent> back;
+  for (const auto& event : collector.Events()) {
+    if (event.Channel() == 15) back.push_back(event);
+  }
+  ASSERT_EQ(back.size(), in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    EXPECT_EQ(back[i].sampleTime, in[i].sampleTime) << i;
+    EXPECT_EQ(back[i].deltaFrames, in[i].sampleTime % kBlock) << i;
+    EXPECT_EQ(back[i].status, in[i].status) << i;
+    EXPECT_EQ(back[i].data1, in[i].data1) << i;
+  }
+  EXPECT_GT(collector.Events().size(), in.size() + 20) << "its own strikes go on";
+  EXPECT_EQ(report.eventsOutsideCall, 0);
+  EXPECT_EQ(report.eventsOutOfOrder, 0);
+  std::remove(options.midiInPath.c_str());
 }
 
 }  // namespace

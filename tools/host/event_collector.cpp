@@ -48,7 +48,7 @@ void EventCollector::OnOtherEvent(int32_t type, int64_t sampleTime) {
   }
 }
 
-void EventCollector::OnAutomation(int32_t index, float value) {
+void EventCollector::OnAutomation(int32_t index, double value) {
   if (print_ != nullptr) *print_ << "automation: parameter " << index << " = " << value << '\n';
 }
 

@@ -18,7 +18,7 @@ class EventCollector : public HostObserver {
 
   void OnMidiEvent(const HostMidiEvent& event) override;
   void OnOtherEvent(int32_t type, int64_t sampleTime) override;
-  void OnAutomation(int32_t index, float value) override;
+  void OnAutomation(int32_t index, double value) override;
 
   const std::vector<HostMidiEvent>& Events() const { return events_; }
   int64_t OtherEvents() const { return otherEvents_; }

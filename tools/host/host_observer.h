@@ -6,7 +6,7 @@
 
 namespace host {
 
-// One MIDI event as the plug-in sent it, placed on the host's timeline.
+// One MIDI event placed on the host's timeline: as the plug-in sent it, or as --midi-in plays it.
 struct HostMidiEvent {
   int64_t sampleTime = 0;  // block start + deltaFrames; may lie past the block's end
   int64_t blockStart = 0;  // first sample of the block during which it was sent
@@ -32,7 +32,7 @@ class HostObserver {
   virtual void OnMidiEvent(const HostMidiEvent& /*event*/) {}
   // Any event that is not MIDI (SysEx and others), at its absolute sample time.
   virtual void OnOtherEvent(int32_t /*type*/, int64_t /*sampleTime*/) {}
-  virtual void OnAutomation(int32_t /*index*/, float /*value*/) {}
+  virtual void OnAutomation(int32_t /*index*/, double /*normalized*/) {}
   // After each processing call: the block's first sample and length, and the run's total length.
   virtual void OnBlockDone(int64_t /*blockStart*/, int32_t /*frames*/, int64_t /*totalFrames*/) {}
 };

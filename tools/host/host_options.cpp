@@ -51,6 +51,14 @@ bool ParseAssignment(const std::string& text, bool normalized, ParameterAssignme
   return true;
 }
 
+// NAME=VALUE@SECONDS; the last @ separates the time, so names and values may contain one.
+bool ParseAutomation(const std::string& text, bool normalized, AutomationPoint& out) {
+  const auto at = text.rfind('@');
+  return at != std::string::npos &&
+         ParseAssignment(text.substr(0, at), normalized, out.assignment) &&
+         ParseReal(text.substr(at + 1), 0.0, kMaxSeconds, out.seconds);
+}
+
 }  // namespace
 
 ParseResult ParseOptions(const std::vector<std::string>& args) {
@@ -90,11 +98,25 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       if (name == "--no-midi") o.midiPath.clear();
       continue;
     }
-    static const char* const kValued[] = {
-        "--rate",       "--block",      "--tempo",          "--time-signature",
-        "--seconds",    "--set",        "--set-normalized", "--program",
-        "--load-state", "--save-state", "--midi",           "--wav",
-        "--wav-format", "--soundfont",  "--instrument",     "--plot"};
+    static const char* const kValued[] = {"--rate",
+                                          "--block",
+                                          "--tempo",
+                                          "--time-signature",
+                                          "--seconds",
+                                          "--set",
+                                          "--set-normalized",
+                                          "--automate",
+                                          "--program",
+                                          "--load-state",
+                                          "--save-state",
+                                          "--automate-normalized",
+                                          "--midi",
+                                          "--midi-in",
+                                          "--wav",
+                                          "--wav-format",
+                                          "--soundfont",
+                                          "--instrument",
+                                          "--plot"};
     bool known = false;
     for (const char* candidate : kValued) known = known || name == candidate;
     if (!known) return fail("unknown option " + name);
@@ -129,6 +151,13 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         return fail("bad " + name + " '" + value + "' (expected NAME=VALUE or INDEX=VALUE)");
       }
       o.assignments.push_back(assignment);
+    } else if (name == "--automate" || name == "--automate-normalized") {
+      AutomationPoint point;
+      if (!ParseAutomation(value, name == "--automate-normalized", point)) {
+        return fail("bad " + name + " '" + value +
+                    "' (expected NAME=VALUE@SECONDS or INDEX=VALUE@SECONDS)");
+      }
+      o.automation.push_back(point);
     } else if (name == "--program") {
       if (!ParseInteger(value, 0, 0x7FFFFFFF, o.program)) {
         return fail("bad --program '" + value + "' (a program number from 0)");
@@ -154,6 +183,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
       o.saveState = value;
     } else if (name == "--midi") {
       o.midiPath = value;
+    } else if (name == "--midi-in") {
+      o.midiInPath = value;
     } else if (name == "--wav") {
       o.wavPath = value;
     } else if (name == "--soundfont") {
@@ -170,9 +201,10 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
 std::string UsageText() {
   return R"(usage: tintinna-host [options] PLUGIN
 
-Loads a VST 2 plug-in, runs it with a playing transport over silent stereo input, records the
-MIDI it sends into a Standard MIDI File and prints a summary; it can also render that MIDI to
-audio and draw it.
+Loads a plug-in, runs it with a playing transport over silent stereo input, records the MIDI it
+sends into a Standard MIDI File and prints a summary; it can also render that MIDI to audio and
+draw it. PLUGIN is a VST 2 library; a path ending in .vst3, .clap or .lv2 names a plug-in of
+that format, which a build hosts once it has the format's loader.
 
 options:
   --rate HZ               sample rate, whole Hz (default 44100)
@@ -182,12 +214,22 @@ options:
   --seconds S             length of the run (default 60)
   --set NAME=VALUE        set a parameter, by name or index, to a value as the plug-in
                           displays it: --set WSpeed=25, --set "CC A=on" (repeatable)
-  --set-normalized NAME=V set a parameter to the raw VST value V from 0 to 1 (repeatable)
+  --set-normalized NAME=V set a parameter to the raw normalized value V from 0 to 1
+                          (repeatable)
+  --automate NAME=VALUE@S set a parameter as --set does, S seconds into the run: the host
+                          applies it right before the first block that starts at or after S,
+                          the same way for every plug-in format (repeatable)
+  --automate-normalized NAME=V@S
+                          the same with a raw value V from 0 to 1 (repeatable)
   --program N             select program N before the state and the parameters are applied
-  --load-state FILE       restore the plug-in's bank chunk (effSetChunk, index 0) from FILE
-  --save-state FILE       save the plug-in's bank chunk (effGetChunk, index 0) after the run
+  --load-state FILE       restore the plug-in's state from FILE (VST 2: the bank chunk,
+                          effSetChunk index 0)
+  --save-state FILE       save the plug-in's state after the run (VST 2: effGetChunk index 0)
   --midi FILE             MIDI file to write (default tintinna.mid)
   --no-midi               write no MIDI file
+  --midi-in FILE.mid      play the channel messages of a Standard MIDI File (format 0 or 1)
+                          into the plug-in, each at its time at --tempo (the file's own tempo
+                          is not followed), delivered with the block it falls in at its offset
   --wav FILE              also play the MIDI through a SoundFont synth, sample by sample, and
                           write the audio, with a 3 s tail, as a WAV file
   --wav-format F          24 (24-bit integer samples, the default) or float (32-bit float)
@@ -200,7 +242,8 @@ options:
   --quiet                 print nothing but errors
   --help                  show this text
 
-Order of set-up: open, sample rate, block size, program, state, parameters, then the run.
+Order of set-up: open, sample rate, block size, program, state, parameters, then the run;
+automation and incoming MIDI come before the processing call of their block, in that order.
 A parameter value is matched against the plug-in's display text; the host searches for it by
 bisection, so numeric displays must grow or fall steadily with the value.
 Exit status: 0 success, 1 the run failed (or, with --wav, sent no notes), 2 bad command line.

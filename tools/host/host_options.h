@@ -19,6 +19,13 @@ struct ParameterAssignment {
   bool normalized = false;
 };
 
+// A parameter value the host applies during the run, before the first block that starts at or
+// after seconds (rounded to the nearest frame).
+struct AutomationPoint {
+  ParameterAssignment assignment;
+  double seconds = 0.0;
+};
+
 struct HostOptions {
   std::string pluginPath;
   int32_t sampleRate = 44100;
@@ -28,6 +35,8 @@ struct HostOptions {
   int32_t denominator = 4;
   double seconds = 60.0;
   std::vector<ParameterAssignment> assignments;  // in command-line order
+  std::vector<AutomationPoint> automation;       // in command-line order
+  std::string midiInPath;                        // empty: no MIDI into the plug-in
   int32_t program = -1;                          // -1: leave the plug-in's own
   std::string loadState;
   std::string saveState;

@@ -10,19 +10,6 @@
 
 namespace host {
 
-namespace {
-
-std::string FourCharacters(int32_t code) {
-  std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    const char c = static_cast<char>((code >> shift) & 0xFF);
-    text += (c >= 32 && c < 127) ? c : '.';
-  }
-  return text;
-}
-
-}  // namespace
-
 MidiSummary Summarize(const std::vector<HostMidiEvent>& events) {
   MidiSummary summary;
   std::map<std::pair<int, int>, NoteCount> notes;
@@ -69,13 +56,17 @@ void PrintSummary(std::ostream& out, const HostOptions& options, const SessionRe
                   const MidiSummary& summary, const std::string& midiPath) {
   char line[256];
   const std::string name = report.effectName.empty() ? options.pluginPath : report.effectName;
-  std::snprintf(line, sizeof(line),
-                "plug-in: %s%s%s (id '%s', version %d, %d parameters, %d programs)", name.c_str(),
-                report.vendorName.empty() ? "" : " by ", report.vendorName.c_str(),
-                FourCharacters(report.uniqueId).c_str(), report.version, report.numParams,
-                report.numPrograms);
+  std::snprintf(
+      line, sizeof(line), "plug-in: %s%s%s (id '%s', version %s, %d parameters, %d programs)",
+      name.c_str(), report.vendorName.empty() ? "" : " by ", report.vendorName.c_str(),
+      report.pluginId.c_str(), report.version.c_str(), report.numParams, report.numPrograms);
   out << line << '\n';
   for (const auto& setting : report.parameterSettings) out << "set: " << setting << '\n';
+  for (const auto& point : report.automationSettings) out << "automate: " << point << '\n';
+  if (!options.midiInPath.empty()) {
+    out << "MIDI in: " << report.midiInDelivered << " of " << report.midiInEvents
+        << " messages from " << options.midiInPath << " delivered\n";
+  }
   std::snprintf(line, sizeof(line),
                 "ran %.3f s: %lld frames at %d Hz in %lld blocks of %d, tempo %g, %d/%d",
                 static_cast<double>(report.frames) / options.sampleRate,

@@ -34,21 +34,18 @@ double Transport::BarStartAt(double ppq) const {
   return std::floor(ppq / quartersPerBar + 1e-9) * quartersPerBar;
 }
 
-vst2::VstTimeInfo Transport::TimeInfo() const {
-  vst2::VstTimeInfo info{};
-  info.samplePos = static_cast<double>(samplePos_);
-  info.sampleRate = sampleRate_;
-  info.nanoSeconds = static_cast<double>(samplePos_) / sampleRate_ * 1e9;
-  info.ppqPos = PpqAt(samplePos_);
-  info.tempo = tempo_;
-  info.barStartPos = BarStartAt(info.ppqPos);
-  info.timeSigNumerator = numerator_;
-  info.timeSigDenominator = denominator_;
-  info.flags = vst2::kVstNanosValid | vst2::kVstPpqPosValid | vst2::kVstTempoValid |
-               vst2::kVstBarsValid | vst2::kVstTimeSigValid;
-  if (playing_) info.flags |= vst2::kVstTransportPlaying;
-  if (changed_) info.flags |= vst2::kVstTransportChanged;
-  return info;
+TransportState Transport::State() const {
+  TransportState state;
+  state.sampleRate = sampleRate_;
+  state.tempo = tempo_;
+  state.numerator = numerator_;
+  state.denominator = denominator_;
+  state.samplePosition = samplePos_;
+  state.ppqPosition = PpqAt(samplePos_);
+  state.barStart = BarStartAt(state.ppqPosition);
+  state.playing = playing_;
+  state.changed = changed_;
+  return state;
 }
 
 }  // namespace host

@@ -1,10 +1,10 @@
 // The simulated transport of the host: a song position that advances block by block at a fixed
-// tempo and time signature, reported to the plug-in as VST time information.
+// tempo and time signature.
 #pragma once
 
 #include <cstdint>
 
-#include "plug/vst2_abi.h"
+#include "tools/host/plugin_instance.h"
 
 namespace host {
 
@@ -24,10 +24,10 @@ class Transport {
   double SampleRate() const { return sampleRate_; }
   double Tempo() const { return tempo_; }
 
-  // The time information for the current position. The position is derived from the sample
-  // count alone (no wall clock), so runs are repeatable. The transport-changed flag is set only
-  // until the first block after Start or Stop has been processed.
-  vst2::VstTimeInfo TimeInfo() const;
+  // The state at the current position. The position is derived from the sample count alone (no
+  // wall clock), so runs are repeatable. changed is set only until the first block after Start
+  // or Stop has been processed.
+  TransportState State() const;
 
   // Quarter notes from the song start to sample s, and the start of the bar that contains them.
   double PpqAt(int64_t sample) const;

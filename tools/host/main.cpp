@@ -1,10 +1,10 @@
-// tintinna-host: runs a VST 2 plug-in from the command line and records the MIDI it plays.
+// tintinna-host: runs a plug-in from the command line and records the MIDI it plays.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "tools/host/host_command.h"
-#include "tools/host/host_loader.h"
+#include "tools/host/progress_bar.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);

@@ -89,39 +89,54 @@ int32_t ParameterSetter::Find(const std::string& key, std::string& error) {
   return -1;
 }
 
-bool ParameterSetter::SetNormalized(int32_t index, const std::string& value, std::string& error) {
-  double number = 0.0;
-  if (!ParseNumber(value, number) || number < 0.0 || number > 1.0) {
-    error = "bad normalized value '" + value + "' for " + plugin_.ParameterName(index) +
-            " (expected a number from 0 to 1)";
-    return false;
-  }
-  plugin_.SetParameter(index, static_cast<float>(number));
+bool ParameterSetter::Set(int32_t index, const std::string& value, bool normalized,
+                          std::string& error) {
+  double result = 0.0;
+  if (!ValueFor(index, value, normalized, result, error)) return false;
+  plugin_.SetNormalized(index, result);
   return true;
 }
 
+bool ParameterSetter::Resolve(int32_t index, const std::string& value, bool normalized,
+                              double& result, std::string& error) {
+  const double original = plugin_.GetNormalized(index);
+  const bool found = ValueFor(index, value, normalized, result, error);
+  plugin_.SetNormalized(index, original);
+  return found;
+}
+
 std::string ParameterSetter::DisplayAt(int32_t index, double normalized) {
-  plugin_.SetParameter(index, static_cast<float>(normalized));
-  return plugin_.ParameterDisplay(index);
+  return plugin_.DisplayOf(index, static_cast<float>(normalized));
 }
 
 bool ParameterSetter::DisplayedNumberAt(int32_t index, double normalized, double& number) {
   return LeadingNumber(DisplayAt(index, normalized), number);
 }
 
-bool ParameterSetter::SetDisplayed(int32_t index, const std::string& value, std::string& error) {
-  const float original = plugin_.GetParameter(index);
-  double target = 0.0;
+bool ParameterSetter::ValueFor(int32_t index, const std::string& value, bool normalized,
+                               double& result, std::string& error) {
+  double number = 0.0;
+  if (normalized) {
+    if (!ParseNumber(value, number) || number < 0.0 || number > 1.0) {
+      error = "bad normalized value '" + value + "' for " + plugin_.ParameterName(index) +
+              " (expected a number from 0 to 1)";
+      return false;
+    }
+    result = static_cast<float>(number);
+    return true;
+  }
+  const double original = plugin_.GetNormalized(index);
   double atZero = 0.0;
   double atOne = 0.0;
   bool done = false;
-  if (ParseNumber(value, target) && DisplayedNumberAt(index, 0.0, atZero) &&
+  if (ParseNumber(value, number) && DisplayedNumberAt(index, 0.0, atZero) &&
       DisplayedNumberAt(index, 1.0, atOne)) {
-    done = SetNumeric(index, target, atZero, atOne, error);
+    done = NumericValue(index, number, atZero, atOne, result, error);
   } else {
-    done = SetText(index, value, error);
+    done = TextValue(index, value, result, error);
   }
-  if (!done) plugin_.SetParameter(index, original);
+  if (!done) plugin_.SetNormalized(index, original);
+  result = static_cast<float>(result);
   return done;
 }
 
@@ -145,8 +160,8 @@ double ParameterSetter::FindCrossing(int32_t index, double target, bool rising, 
   return above;
 }
 
-bool ParameterSetter::SetNumeric(int32_t index, double target, double atZero, double atOne,
-                                 std::string& error) {
+bool ParameterSetter::NumericValue(int32_t index, double target, double atZero, double atOne,
+                                   double& result, std::string& error) {
   const double lowest = std::min(atZero, atOne);
   const double highest = std::max(atZero, atOne);
   if (target < lowest || target > highest) {
@@ -170,11 +185,12 @@ bool ParameterSetter::SetNumeric(int32_t index, double target, double atZero, do
       normalized = first;
     }
   }
-  plugin_.SetParameter(index, static_cast<float>(normalized));
+  result = normalized;
   return true;
 }
 
-bool ParameterSetter::SetText(int32_t index, const std::string& value, std::string& error) {
+bool ParameterSetter::TextValue(int32_t index, const std::string& value, double& result,
+                                std::string& error) {
   const std::string wanted = Lowered(Trimmed(value));
   int firstMatch = -1;
   int lastMatch = -1;
@@ -209,7 +225,7 @@ bool ParameterSetter::SetText(int32_t index, const std::string& value, std::stri
   } else if (lastMatch == kTextScanSteps) {
     normalized = 1.0;
   }
-  plugin_.SetParameter(index, static_cast<float>(normalized));
+  result = normalized;
   return true;
 }
 

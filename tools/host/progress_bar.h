@@ -33,4 +33,8 @@ class ProgressBar {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// True when standard error is an interactive terminal; the platform half lives in
+// terminal_linux.cpp and terminal_win32.cpp.
+bool StderrIsTerminal();
+
 }  // namespace host

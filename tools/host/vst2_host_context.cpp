@@ -1,5 +1,5 @@
-// The host callback: identity, time information, MIDI collection and notices.
-#include "tools/host/host_callback.h"
+// The VST 2 host callback: identity, time information, the plug-in's events and notices.
+#include "tools/host/vst2_host_context.h"
 
 #include <cstring>
 #include <string_view>
@@ -8,7 +8,7 @@ namespace host {
 
 namespace {
 
-thread_local HostContext* creatingContext = nullptr;
+thread_local Vst2HostContext* creatingContext = nullptr;
 
 constexpr std::string_view kVendorName = "Tintinna";
 constexpr std::string_view kProductName = "tintinna-host";
@@ -36,22 +36,20 @@ bool HostCanDo(const char* text) {
 
 }  // namespace
 
-HostContext::HostContext(Transport& transport, int32_t blockSize, HostObserver& observer)
-    : transport_(transport), blockSize_(blockSize), observer_(observer) {}
-
-HostContext::CreationScope::CreationScope(HostContext& context) : previous_(creatingContext) {
+Vst2HostContext::CreationScope::CreationScope(Vst2HostContext& context)
+    : previous_(creatingContext) {
   creatingContext = &context;
 }
 
-HostContext::CreationScope::~CreationScope() {
+Vst2HostContext::CreationScope::~CreationScope() {
   creatingContext = previous_;
 }
 
-intptr_t HostContext::Callback(vst2::AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
-                               void* ptr, float opt) {
-  HostContext* context = nullptr;
+intptr_t Vst2HostContext::Callback(vst2::AEffect* effect, int32_t opcode, int32_t index,
+                                   intptr_t value, void* ptr, float opt) {
+  Vst2HostContext* context = nullptr;
   if (effect != nullptr && effect->user != nullptr) {
-    context = static_cast<HostContext*>(effect->user);
+    context = static_cast<Vst2HostContext*>(effect->user);
   } else {
     context = creatingContext;
   }
@@ -62,56 +60,33 @@ intptr_t HostContext::Callback(vst2::AEffect* effect, int32_t opcode, int32_t in
   return context->Handle(opcode, index, value, ptr, opt);
 }
 
-void HostContext::BeginBlock(int64_t blockStart, int32_t frames) {
-  blockStart_ = blockStart;
-  blockFrames_ = frames;
-  lastDelta_ = 0;
-  inBlock_ = true;
+void Vst2HostContext::BeginCall(const TransportState& transport, MidiSink& out) {
+  callTransport_ = transport;
+  call_ = &out;
 }
 
-int HostContext::CloseSoundingNotes(int64_t time) {
-  int closed = 0;
-  for (size_t key = 0; key < sounding_.size(); ++key) {
-    if (!sounding_.test(key)) continue;
-    HostMidiEvent off;
-    off.sampleTime = time;
-    off.blockStart = time;
-    off.status = static_cast<uint8_t>(0x80 | key / 128);
-    off.data1 = static_cast<uint8_t>(key % 128);
-    observer_.OnMidiEvent(off);
-    ++closed;
-  }
-  sounding_.reset();
-  return closed;
-}
-
-void HostContext::EndBlock() {
-  inBlock_ = false;
-}
-
-intptr_t HostContext::Handle(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+intptr_t Vst2HostContext::Handle(int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                 float opt) {
   (void)value;
   switch (opcode) {
     case vst2::audioMasterAutomate:
-      ++automationCount_;
-      observer_.OnAutomation(index, opt);
+      host_.OnAutomation(index, opt);
       return 1;
     case vst2::audioMasterVersion:
       return vst2::kVstVersion;
     case vst2::audioMasterWantMidi:
-      ++wantMidiCount_;
       return 1;
     case vst2::audioMasterGetTime:
-      timeInfo_ = transport_.TimeInfo();
+      timeInfo_ = TimeInfoOf(call_ != nullptr ? callTransport_ : host_.CurrentTransport());
       return reinterpret_cast<intptr_t>(&timeInfo_);
     case vst2::audioMasterProcessEvents:
       return ProcessEvents(static_cast<const vst2::VstEvents*>(ptr));
     case vst2::audioMasterGetSampleRate:
-      return static_cast<intptr_t>(transport_.SampleRate());
+      return static_cast<intptr_t>(host_.SampleRate());
     case vst2::audioMasterGetBlockSize:
-      return blockSize_;
+      return host_.MaxBlockSize();
     case vst2::audioMasterGetCurrentProcessLevel:
-      return inBlock_ ? 2 : 1;  // real-time inside processing, user thread otherwise
+      return call_ != nullptr ? 2 : 1;  // real-time inside processing, user thread otherwise
     case vst2::audioMasterGetVendorString:
       return CopyHostText(ptr, kVendorName, vst2::kVendorStringSize);
     case vst2::audioMasterGetProductString:
@@ -128,38 +103,44 @@ intptr_t HostContext::Handle(int32_t opcode, int32_t index, intptr_t value, void
   }
 }
 
-intptr_t HostContext::ProcessEvents(const vst2::VstEvents* events) {
+intptr_t Vst2HostContext::ProcessEvents(const vst2::VstEvents* events) {
   if (events == nullptr || events->numEvents < 0) return 0;
-  const int64_t base = inBlock_ ? blockStart_ : transport_.SamplePosition();
+  MidiSink& sink = call_ != nullptr ? *call_ : host_;
+  // The list is declared with two entries but holds numEvents: reach them through a pointer.
+  vst2::VstEvent* const* list = &events->events[0];
   for (int32_t i = 0; i < events->numEvents; ++i) {
-    const vst2::VstEvent* event = events->events[i];
+    const vst2::VstEvent* event = list[i];
     if (event == nullptr) continue;
-    const int32_t delta = event->deltaFrames;
-    if (!inBlock_ || delta < 0 || delta >= blockFrames_) {
-      ++delivery_.outsideCall;
-    } else if (delta < lastDelta_) {
-      ++delivery_.outOfOrder;
-    } else {
-      lastDelta_ = delta;
-    }
-    const int64_t sampleTime = base + event->deltaFrames;
     if (event->type != vst2::kVstMidiType) {
-      observer_.OnOtherEvent(event->type, sampleTime);
+      sink.OnOtherEvent(event->type, event->deltaFrames);
       continue;
     }
     const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);
-    HostMidiEvent out;
-    out.sampleTime = sampleTime;
-    out.blockStart = base;
-    out.deltaFrames = midi->deltaFrames;
-    out.status = static_cast<uint8_t>(midi->midiData[0]);
-    out.data1 = static_cast<uint8_t>(midi->midiData[1]);
-    out.data2 = static_cast<uint8_t>(midi->midiData[2]);
-    if (out.IsNoteOn() || out.IsNoteOff())
-      sounding_.set(static_cast<size_t>(out.Channel() * 128 + (out.data1 & 0x7F)), out.IsNoteOn());
-    observer_.OnMidiEvent(out);
+    MidiMessage message;
+    message.offset = midi->deltaFrames;
+    message.status = static_cast<uint8_t>(midi->midiData[0]);
+    message.data1 = static_cast<uint8_t>(midi->midiData[1]);
+    message.data2 = static_cast<uint8_t>(midi->midiData[2]);
+    sink.OnMidi(message);
   }
   return 1;
+}
+
+vst2::VstTimeInfo TimeInfoOf(const TransportState& transport) {
+  vst2::VstTimeInfo info{};
+  info.samplePos = static_cast<double>(transport.samplePosition);
+  info.sampleRate = transport.sampleRate;
+  info.nanoSeconds = static_cast<double>(transport.samplePosition) / transport.sampleRate * 1e9;
+  info.ppqPos = transport.ppqPosition;
+  info.tempo = transport.tempo;
+  info.barStartPos = transport.barStart;
+  info.timeSigNumerator = transport.numerator;
+  info.timeSigDenominator = transport.denominator;
+  info.flags = vst2::kVstNanosValid | vst2::kVstPpqPosValid | vst2::kVstTempoValid |
+               vst2::kVstBarsValid | vst2::kVstTimeSigValid;
+  if (transport.playing) info.flags |= vst2::kVstTransportPlaying;
+  if (transport.changed) info.flags |= vst2::kVstTransportChanged;
+  return info;
 }
 
 }  // namespace host

@@ -1,11 +1,9 @@
-// Windows half of the plug-in loader: LoadLibrary and GetProcAddress.
-#include <io.h>
+// Windows half of the VST 2 library loader: LoadLibrary and GetProcAddress.
 #include <windows.h>
 
-#include <cstdio>
 #include <filesystem>
 
-#include "tools/host/host_loader.h"
+#include "tools/host/vst2_library.h"
 
 namespace host {
 
@@ -32,7 +30,7 @@ std::string LastLoaderError() {
 
 }  // namespace
 
-std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std::string& error) {
+std::unique_ptr<Vst2Library> Vst2Library::Load(const std::string& path, std::string& error) {
   std::error_code ec;
   const std::filesystem::path file(path);
   if (!std::filesystem::exists(file, ec)) {
@@ -53,7 +51,7 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
     FARPROC symbol = GetProcAddress(module, name);
     if (symbol != nullptr) {
       auto entry = reinterpret_cast<vst2::EntryProc>(reinterpret_cast<void*>(symbol));
-      return std::unique_ptr<PluginLibrary>(new PluginLibrary(module, entry, name));
+      return std::unique_ptr<Vst2Library>(new Vst2Library(module, entry, name));
     }
   }
   FreeLibrary(module);
@@ -61,12 +59,8 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   return nullptr;
 }
 
-PluginLibrary::~PluginLibrary() {
+Vst2Library::~Vst2Library() {
   FreeLibrary(static_cast<HMODULE>(handle_));
-}
-
-bool StderrIsTerminal() {
-  return _isatty(_fileno(stderr)) != 0;
 }
 
 }  // namespace host

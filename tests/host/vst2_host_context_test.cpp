@@ -1,5 +1,6 @@
-// Tests of the host callback: what a plug-in hears when it asks tintinna-host.
-#include "tools/host/host_callback.h"
+// Tests of the VST 2 host callback with the session's host behind it: what a plug-in hears when
+// it asks tintinna-host, and where the events it sends land.
+#include "tools/host/vst2_host_context.h"
 
 #include <gtest/gtest.h>
 
@@ -7,27 +8,29 @@
 #include <string>
 #include <vector>
 
+#include "tools/host/session_host.h"
+
 namespace host {
 namespace {
 
 struct Recorder : HostObserver {
   std::vector<HostMidiEvent> midi;
   std::vector<int64_t> other;
-  std::vector<std::pair<int32_t, float>> automation;
+  std::vector<std::pair<int32_t, double>> automation;
   void OnMidiEvent(const HostMidiEvent& event) override { midi.push_back(event); }
   void OnOtherEvent(int32_t, int64_t sampleTime) override { other.push_back(sampleTime); }
-  void OnAutomation(int32_t index, float value) override { automation.push_back({index, value}); }
+  void OnAutomation(int32_t index, double value) override { automation.push_back({index, value}); }
 };
 
 class HostCallbackTest : public testing::Test {
  protected:
-  HostCallbackTest() : transport_(44100.0, 120.0, 4, 4), context_(transport_, 512, recorder_) {
+  HostCallbackTest() {
     effect_.magic = vst2::kEffectMagic;
     effect_.user = &context_;
   }
   intptr_t Call(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                 float opt = 0.0f) {
-    return HostContext::Callback(&effect_, opcode, index, value, ptr, opt);
+    return Vst2HostContext::Callback(&effect_, opcode, index, value, ptr, opt);
   }
   intptr_t SendEvents(std::vector<vst2::VstEvent*> list) {
     std::vector<char> storage(sizeof(vst2::VstEvents) + list.size() * sizeof(vst2::VstEvent*));
@@ -47,20 +50,32 @@ class HostCallbackTest : public testing::Test {
     return event;
   }
 
+  // The session brackets a block around the instance's call, which brackets the plug-in's.
+  void BeginBlock(int64_t start, int32_t frames) {
+    host_.BeginBlock(start, frames);
+    context_.BeginCall(transport_.State(), host_);
+  }
+  void EndBlock() {
+    context_.EndCall();
+    host_.EndBlock();
+  }
+
   Recorder recorder_;
-  Transport transport_;
-  HostContext context_;
+  Transport transport_{44100.0, 120.0, 4, 4};
+  SessionHost host_{transport_, 512, recorder_};
+  Vst2HostContext context_{host_};
   vst2::AEffect effect_{};
 };
 
 TEST_F(HostCallbackTest, AnswersTheVersionEvenBeforeAnyInstanceExists) {
-  EXPECT_EQ(HostContext::Callback(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
-  EXPECT_EQ(HostContext::Callback(nullptr, vst2::audioMasterGetTime, 0, 0, nullptr, 0.0f), 0);
+  EXPECT_EQ(Vst2HostContext::Callback(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f),
+            2400);
+  EXPECT_EQ(Vst2HostContext::Callback(nullptr, vst2::audioMasterGetTime, 0, 0, nullptr, 0.0f), 0);
 }
 
 TEST_F(HostCallbackTest, RoutesCallsWithoutAnEffectToTheInstanceBeingCreated) {
-  HostContext::CreationScope scope(context_);
-  EXPECT_EQ(HostContext::Callback(nullptr, vst2::audioMasterGetBlockSize, 0, 0, nullptr, 0.0f),
+  Vst2HostContext::CreationScope scope(context_);
+  EXPECT_EQ(Vst2HostContext::Callback(nullptr, vst2::audioMasterGetBlockSize, 0, 0, nullptr, 0.0f),
             512);
 }
 
@@ -71,7 +86,7 @@ TEST_F(HostCallbackTest, NamesItselfWithinTheConventionalBuffer) {
   EXPECT_STREQ(text, "tintinna-host");
   EXPECT_EQ(text[std::strlen("tintinna-host") + 1], 'x');
   EXPECT_EQ(Call(vst2::audioMasterGetProductString), 0);
-  EXPECT_EQ(Call(vst2::audioMasterGetVendorVersion), HostContext::kVendorVersion);
+  EXPECT_EQ(Call(vst2::audioMasterGetVendorVersion), Vst2HostContext::kVendorVersion);
 }
 
 TEST_F(HostCallbackTest, SaysWhatItCanDo) {
@@ -97,7 +112,7 @@ TEST_F(HostCallbackTest, GivesTheTransportsTimeInformation) {
 }
 
 TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFramesAndChecksTheirDelivery) {
-  context_.BeginBlock(1024, 512);
+  BeginBlock(1024, 512);
   vst2::VstMidiEvent on = Midi(5, 0x92, 60, 100);
   vst2::VstMidiEvent bounce = Midi(1600, 0x92, 62, 90);  // past the block's end
   EXPECT_EQ(SendEvents({reinterpret_cast<vst2::VstEvent*>(&on), nullptr,
@@ -106,7 +121,7 @@ TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFramesAndChecksTh
   vst2::VstMidiEvent later = Midi(300, 0x82, 60, 0), earlier = Midi(299, 0x82, 60, 0);
   SendEvents({reinterpret_cast<vst2::VstEvent*>(&later)});
   SendEvents({reinterpret_cast<vst2::VstEvent*>(&earlier)});  // order counts across lists
-  context_.EndBlock();
+  EndBlock();
   ASSERT_EQ(recorder_.midi.size(), 4u);
   EXPECT_EQ(recorder_.midi[0].sampleTime, 1029);
   EXPECT_EQ(recorder_.midi[0].blockStart, 1024);
@@ -115,18 +130,18 @@ TEST_F(HostCallbackTest, PlacesEventsAtBlockStartPlusTheirDeltaFramesAndChecksTh
   EXPECT_EQ(recorder_.midi[0].data2, 100);
   EXPECT_EQ(recorder_.midi[1].sampleTime, 2624);
   EXPECT_EQ(recorder_.midi[1].deltaFrames, 1600);
-  EXPECT_EQ(context_.DeliveryCheck().outsideCall, 1);
-  EXPECT_EQ(context_.DeliveryCheck().outOfOrder, 1);
+  EXPECT_EQ(host_.DeliveryCheck().outsideCall, 1);
+  EXPECT_EQ(host_.DeliveryCheck().outOfOrder, 1);
 
-  context_.BeginBlock(1536, 512);
+  BeginBlock(1536, 512);
   SendEvents({reinterpret_cast<vst2::VstEvent*>(&earlier)});  // a new call starts afresh
-  context_.EndBlock();
-  EXPECT_EQ(context_.DeliveryCheck().outOfOrder, 1);
-  EXPECT_EQ(context_.CloseSoundingNotes(2048), 1) << "only 62 still sounds";
+  EndBlock();
+  EXPECT_EQ(host_.DeliveryCheck().outOfOrder, 1);
+  EXPECT_EQ(host_.CloseSoundingNotes(2048), 1) << "only 62 still sounds";
   EXPECT_EQ(recorder_.midi.back().status, 0x82);
   EXPECT_EQ(recorder_.midi.back().data1, 62);
   EXPECT_EQ(recorder_.midi.back().sampleTime, 2048);
-  EXPECT_EQ(context_.CloseSoundingNotes(2048), 0);
+  EXPECT_EQ(host_.CloseSoundingNotes(2048), 0);
 }
 
 TEST_F(HostCallbackTest, PlacesEventsSentOutsideProcessingAtTheSongPosition) {
@@ -136,14 +151,14 @@ TEST_F(HostCallbackTest, PlacesEventsSentOutsideProcessingAtTheSongPosition) {
   SendEvents({reinterpret_cast<vst2::VstEvent*>(&cc)});
   ASSERT_EQ(recorder_.midi.size(), 1u);
   EXPECT_EQ(recorder_.midi[0].sampleTime, 300);
-  EXPECT_EQ(context_.DeliveryCheck().outsideCall, 1) << "hosts may ignore it";
+  EXPECT_EQ(host_.DeliveryCheck().outsideCall, 1) << "hosts may ignore it";
 }
 
 TEST_F(HostCallbackTest, ReportsOtherEventsWithoutTakingThemForMidi) {
   vst2::VstEvent sysex{};
   sysex.type = vst2::kVstSysExType;
   sysex.deltaFrames = 7;
-  context_.BeginBlock(100, 512);
+  BeginBlock(100, 512);
   SendEvents({&sysex});
   EXPECT_TRUE(recorder_.midi.empty());
   EXPECT_EQ(recorder_.other, std::vector<int64_t>{107});
@@ -160,15 +175,15 @@ TEST_F(HostCallbackTest, PassesAutomationNoticesOn) {
   Call(vst2::audioMasterAutomate, 3, 0, nullptr, 0.25f);
   ASSERT_EQ(recorder_.automation.size(), 1u);
   EXPECT_EQ(recorder_.automation[0].first, 3);
-  EXPECT_EQ(recorder_.automation[0].second, 0.25f);
-  EXPECT_EQ(context_.AutomationCount(), 1);
+  EXPECT_EQ(recorder_.automation[0].second, 0.25);
+  EXPECT_EQ(host_.AutomationCount(), 1);
 }
 
 TEST_F(HostCallbackTest, TellsThePluginWhetherItIsProcessing) {
   EXPECT_EQ(Call(vst2::audioMasterGetCurrentProcessLevel), 1);
-  context_.BeginBlock(0, 512);
+  BeginBlock(0, 512);
   EXPECT_EQ(Call(vst2::audioMasterGetCurrentProcessLevel), 2);
-  context_.EndBlock();
+  EndBlock();
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
-// Linux half of the plug-in loader: dlopen and dlsym.
+// Linux half of the VST 2 library loader: dlopen and dlsym.
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <filesystem>
 
-#include "tools/host/host_loader.h"
+#include "tools/host/vst2_library.h"
 
 namespace host {
 
@@ -17,7 +16,7 @@ std::string LastLoaderError() {
 
 }  // namespace
 
-std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std::string& error) {
+std::unique_ptr<Vst2Library> Vst2Library::Load(const std::string& path, std::string& error) {
   std::error_code ec;
   const std::filesystem::path file(path);
   if (!std::filesystem::exists(file, ec)) {
@@ -40,7 +39,7 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
     void* symbol = dlsym(handle, name);
     if (symbol != nullptr) {
       auto entry = reinterpret_cast<vst2::EntryProc>(symbol);
-      return std::unique_ptr<PluginLibrary>(new PluginLibrary(handle, entry, name));
+      return std::unique_ptr<Vst2Library>(new Vst2Library(handle, entry, name));
     }
   }
   dlclose(handle);
@@ -48,12 +47,8 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   return nullptr;
 }
 
-PluginLibrary::~PluginLibrary() {
+Vst2Library::~Vst2Library() {
   dlclose(handle_);
-}
-
-bool StderrIsTerminal() {
-  return isatty(STDERR_FILENO) == 1;
 }
 
 }  // namespace host
