@@ -42,10 +42,14 @@ void X11Events::Handle(XEvent& event) {
       return;
     case EnterNotify:
     case LeaveNotify: {
-      // The pointer's grab ended, or was taken, without our release; or it came back with the
-      // button up.
+      // The pointer's grab ended, or was taken, without our release; or the pointer came back
+      // with the button up.
       const XCrossingEvent& e = event.xcrossing;
-      if (e.mode != NotifyNormal || (e.state & MaskOf(heldButton_)) == 0) EndLostPress();
+      if (heldButton_ == 0) return;
+      // The window (or one around it) was hidden under the pointer: the grab went with it.
+      if (e.mode != NotifyNormal || (e.state & MaskOf(heldButton_)) == 0 ||
+          (e.type == LeaveNotify && !window_.Viewable()))
+        EndLostPress();
       return;
     }
     case UnmapNotify:

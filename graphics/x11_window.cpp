@@ -271,6 +271,12 @@ void X11Window::Finish() {
     XFlush(display_);
 }
 
+bool X11Window::Viewable() {
+  XWindowAttributes attributes{};
+  return Usable() && XGetWindowAttributes(display_, window_, &attributes) &&
+         attributes.map_state == IsViewable;
+}
+
 void X11Window::WantKeys(bool keys) {
   if (Usable()) XSelectInput(display_, window_, kEventMask | (keys ? kKeyMask : 0));
 }

@@ -55,6 +55,9 @@ class X11Window {
   // After puts: with shared memory, waits until the server has read the image.
   void Finish();
 
+  // The window and every window around it are mapped.
+  bool Viewable();
+
   // Key and focus events reach the window only while it wants them.
   void WantKeys(bool keys);
   void TakeFocus(Time time);
