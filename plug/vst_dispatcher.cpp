@@ -32,10 +32,8 @@ intptr_t IVstEffect::VSTDispatcher(vst2::AEffect* effect, int32_t opcode, int32_
   // slow: those requests run without the lock, so that processing never waits for them.
   const bool editorWindow = opcode == vst2::effEditOpen || opcode == vst2::effEditClose;
   if (opcode == vst2::effClose) {
-    // An editor driven by a thread of its own must be gone before the plug-in is taken apart.
-    if (plugin->GetEditor()) plugin->GetEditor()->CloseEditorWindow();
     // A call still inside on another thread ends first; the lock lives inside the plug-in, so it
-    // must be free before the plug-in goes.
+    // must be free before the plug-in goes. Its destructor stops the editor first, unlocked.
     IMutex& lock = plugin->Lock();
     lock.Lock();
     lock.Unlock();
@@ -115,7 +113,10 @@ intptr_t IVstEffect::Dispatch(int32_t opcode, int32_t index, intptr_t value, voi
       return 0;
     case vst2::effMainsChanged:
       ActivationChanged(value != 0);
-      if (value == 0) ResetProcessing();
+      if (value == 0) {
+        ResetProcessing();
+        Events().Suspend();
+      }
       return 0;
 
     case vst2::effEditGetRect:
