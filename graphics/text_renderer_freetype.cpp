@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 #include "graphics/text_renderer.h"
@@ -73,6 +74,10 @@ class FreeTypeTextRenderer final : public TextRenderer {
 };
 
 bool FindFontFile(const ITextStyle& style, std::vector<char>& file, int& index) {
+  // Editors of several instances choose their fonts on their own threads; fontconfig's lazy
+  // set-up is not to be raced.
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return false;
