@@ -88,8 +88,8 @@ void IGraphicsCore::MarkAllControlsDirty() {
 }
 
 bool IGraphicsCore::CollectDirtyArea(IBounds& area) {
-  bool anyDirty = false;
   pieces_.clear();
+  dirty_.clear();
   const int count = controls_.Count();
   for (int i = 0; i < count; ++i) {
     IControl* control = controls_.Get(i);
@@ -99,17 +99,16 @@ bool IGraphicsCore::CollectDirtyArea(IBounds& area) {
     control->NoteScanned();
     if (control->IsDirty()) {
       area = area.Union(control->DrawBounds());
-      anyDirty = true;
+      dirty_.push_back(control);
     }
   }
-  if (!anyDirty) return false;
+  if (dirty_.empty()) return false;
   area = CoverOverflow(area);
   // Each changed control, with the ink of every text around it, is a piece of its own, and
   // pieces that meet are one: a pass over far-apart controls need not draw all between them.
-  for (int i = 0; i < count; ++i) {
-    IControl* control = controls_.Get(i);
-    if (!control->IsDirty() || control->DrawBounds().IsEmpty()) continue;
-    IBounds piece = GrowOverInk(control->DrawBounds());
+  for (const IControl* control : dirty_) {
+    if (control->DrawBounds().IsEmpty()) continue;
+    IBounds piece = dirty_.size() == 1 ? area : GrowOverInk(control->DrawBounds());
     for (auto other = pieces_.begin(); other != pieces_.end();) {
       if (!piece.Intersects(*other) && !other->Intersects(piece)) {
         ++other;
@@ -180,7 +179,7 @@ bool IGraphicsCore::DrawArea(const IBounds& updateArea) {
       IControl* control = controls_.Get(i);
       const bool meets = piece.Intersects(control->DrawBounds()) ||
                          piece.Intersects(overflow_[static_cast<size_t>(i)]);
-      if (control->IsHidden() || !meets) continue;
+      if (!meets || control->IsHidden()) continue;
       control->Draw(*this);
       overflowStale_[static_cast<size_t>(i)] = 1;
     }

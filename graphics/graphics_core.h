@@ -179,5 +179,6 @@ class IGraphicsCore {
   std::vector<IBounds> overflow_;       // each control's OverflowBounds, kept between passes
   std::vector<uint8_t> overflowStale_;  // the box must be asked for again
   std::vector<IBounds> pieces_;         // what the last scan found changed
+  std::vector<const IControl*> dirty_;  // the controls it found dirty
   IBounds collected_;                   // the area the last scan returned
 };
