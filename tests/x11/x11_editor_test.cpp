@@ -342,10 +342,12 @@ TEST_P(X11Editor, TheAlgorithmDropDownCommitsTheChosenItem) {
 }
 
 TEST_P(X11Editor, EveryItemOfA127ItemListCanBeChosenByKeyboardAndByMouse) {
+  const std::vector<uint32_t> underList = Around(30, 20);
   ASSERT_TRUE(OpenEntry(kNumberAX, kNumberAY));
   screen_.Key(XK_End);
   screen_.Key(XK_Return);
   ASSERT_TRUE(Until([&] { return plugin_->Display(kNumberA) == "127"; }));
+  ASSERT_TRUE(Until([&] { return Around(30, 20) == underList; }));  // closed
   // Columns of 24 rows (400 pixels) 48 wide, centred on the field and kept inside the editor:
   // item 100 ("101") is the fifth of the fifth column.
   ASSERT_TRUE(OpenEntry(kNumberAX, kNumberAY));
@@ -583,9 +585,10 @@ TEST(X11EditorThreads, AudioAutomationAndTheEditorRunTogetherAndAStoppedServerHo
     screen.MoveTo(editor, kTone1X, kTone1Y);
     screen.Press(4), screen.Release(4);
     screen.Click(editor, kDurationX, kDurationY, 3);
-    std::this_thread::sleep_for(60ms);
+    ASSERT_TRUE(WaitFor([&] { return screen.Focus() == editor; }));  // the entry is open
     screen.Type("1.5");
     screen.Key(XK_Return);
+    ASSERT_TRUE(WaitFor([&] { return screen.Focus() != editor; }));  // and closed
     for (int i = 0; i < 5; ++i) {
       plugin.Dispatch(vst2::effEditIdle);
       std::this_thread::sleep_for(20ms);
