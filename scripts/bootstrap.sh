@@ -20,7 +20,12 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev libcairo2-dev
   # a real host for the delivery test, run headless
   ardour
+  # what qtractor's CLAP scanner needs (the scanner itself is extracted below)
+  libqt6core6
 )
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,10 +35,25 @@ done
 
 if ((${#missing[@]})); then
   echo "bootstrap: installing ${missing[*]}"
-  sudo=""
-  [[ $(id -u) -eq 0 ]] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "bootstrap: all packages present"
+fi
+
+# qtractor's CLAP scanner, a host that is not ours, for the CLAP test: taken out of the package
+# without installing qtractor and its JACK and GUI dependencies.
+scan_root=$(cd "$(dirname "$0")/.." && pwd)/build/third_party/qtractor
+scanner=lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan
+if [[ ! -x /usr/$scanner && ! -x $scan_root/usr/$scanner ]]; then
+  echo "bootstrap: extracting qtractor's plug-in scanner"
+  download=$(mktemp -d)
+  chmod a+rwx "$download"  # apt downloads as its own user
+  if ! (cd "$download" && apt-get download -qq qtractor); then
+    $sudo apt-get update -qq
+    (cd "$download" && apt-get download -qq qtractor)
+  fi
+  mkdir -p "$scan_root"
+  dpkg-deb -x "$download"/qtractor_*.deb "$scan_root"
+  rm -rf "$download"
 fi

@@ -1,61 +1,94 @@
 #!/usr/bin/env bash
-# Rolls Tintinna in a headless Ardour 7 at one block size and checks that every note the engine
-# means to send reaches the MIDI logger after it, at its time and in order.
+# Rolls one Tintinna build in a headless Ardour 7 at one block size and checks that every note
+# and controller the engine means to send reaches the MIDI logger after it, at its time and in
+# order; then saves the session, reloads it and expects the same parameter values.
 #
-# usage: run_in_ardour.sh BLOCK TINTINNA_SO LOGGER_SO TINTINNA_HOST CHECKER
+# usage: run_in_ardour.sh FORMAT BLOCK PLUGIN VST2_SO LOGGER_SO TINTINNA_HOST CHECKER
+#   FORMAT  vst2 (PLUGIN is tintinna.so) or vst3 (PLUGIN is the tintinna.vst3 bundle folder)
+#   VST2_SO the VST 2 build, which tintinna-host runs for the stream both builds must give
 # Exit status 77 (a skip) when Ardour is not installed. Everything Ardour writes (its config,
-# plug-in cache, session) stays in a temporary HOME that is removed afterwards.
+# plug-in cache, session) stays in a temporary HOME that is removed afterwards, unless
+# KEEP_ARDOUR_WORK is set.
 set -euo pipefail
 
-block=$1 plugin=$2 logger=$3 host=$4 checker=$5
+format=$1 block=$2 plugin=$3 reference=$4 logger=$5 host=$6 checker=$7
 here=$(cd "$(dirname "$0")" && pwd)
 rate=48000
 roll_seconds=40
-# WSpeed 25 (of 0 to 30) and ClapSize 0.70 as raw VST values, the same floats for both hosts.
-wspeed=0.8333334 clapsize=0.7
+# WSpeed 22.5 (of 0 to 30) and ClapSize 0.75 as normalized values, exact in a float, so that
+# every host hands the engine the same numbers.
+wspeed=0.75 clapsize=0.75
 
 lua=$(command -v ardour7-lua || true)
 if [[ -z $lua ]]; then
   echo "ardour7-lua not found: Ardour 7 is not installed, skipping"
   exit 77
 fi
-# The interpreter's wrapper names Ardour's library folder, where the VST scanner lives.
+# The interpreter's wrapper names Ardour's library folder, where the scanners live.
 libdir=$(sed -n 's/^export ARDOUR_DLL_PATH=//p' "$lua")
 libdir=${libdir:-/usr/lib/ardour7}
-scanner=$libdir/ardour-vst-scanner
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tintinna-ardour.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap '[[ -n ${KEEP_ARDOUR_WORK:-} ]] || rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache
 export XDG_DATA_HOME=$work/home/.local/share
-export LXVST_PATH=$work/vst VST_PATH=$work/vst
+export LXVST_PATH=$work/vst VST_PATH=$work/vst VST3_PATH=$work/vst3
 export TINTINNA_MIDI_LOG=$work/logger.txt
-mkdir -p "$HOME" "$LXVST_PATH"
-cp "$plugin" "$LXVST_PATH/tintinna.so"
+mkdir -p "$HOME" "$LXVST_PATH" "$VST3_PATH"
 cp "$logger" "$LXVST_PATH/tintinna_midi_logger.so"
-# The scanner stamps its cache with whole seconds and Ardour ignores a cache older than its
+scan=("$LXVST_PATH/tintinna_midi_logger.so")
+if [[ $format == vst3 ]]; then
+  cp -r "$plugin" "$VST3_PATH/tintinna.vst3"
+  module=$VST3_PATH/tintinna.vst3/Contents/x86_64-linux/tintinna.so
+  # The Lua host API takes a VST 3 parameter as its plain value.
+  type=VST3 values="$(awk "BEGIN { print $wspeed * 30, $clapsize }")"
+else
+  cp "$plugin" "$LXVST_PATH/tintinna.so"
+  module=$LXVST_PATH/tintinna.so scan+=("$module")
+  type=LXVST values="$wspeed $clapsize"
+fi
+# The scanners stamp their caches with whole seconds and Ardour ignores a cache older than its
 # plug-in, so a plug-in copied within the same second would not be found.
-touch -d '1 minute ago' "$LXVST_PATH"/*.so
+touch -d '1 minute ago' "$LXVST_PATH"/*.so "$module"
 
-# Ardour's interpreter reads only cached plug-in descriptions; its scanner writes them.
-LD_LIBRARY_PATH=$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} \
-  "$scanner" -q "$LXVST_PATH/tintinna.so" "$LXVST_PATH/tintinna_midi_logger.so"
+# Ardour's interpreter reads only cached plug-in descriptions; its scanners write them. The VST 3
+# scanner reports success only through the cache file.
+export LD_LIBRARY_PATH=$libdir${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+"$libdir/ardour-vst-scanner" -q "${scan[@]}"
+if [[ $format == vst3 ]]; then
+  "$libdir/ardour-vst3-scanner" -q -f "$VST3_PATH/tintinna.vst3"
+  if ! grep -qs 'n_midi_inputs="1" n_midi_outputs="1"' "$XDG_CACHE_HOME"/ardour7/vst/*.v3i; then
+    echo "ardour-vst3-scanner did not list the bundle with its MIDI input and output"
+    exit 1
+  fi
+fi
 
-status=0
-timeout 45 "$lua" "$here/roll_session.lua" "$work/session" "$block" "$roll_seconds" \
-  "$wspeed" "$clapsize" >"$work/ardour.txt" 2>&1 || status=$?
-if [[ $status -ne 0 || ! -s $TINTINNA_MIDI_LOG ]]; then
-  echo "Ardour failed (exit status $status); its last words:"
-  grep -v '^\s*$' "$work/ardour.txt" | tail -n 20
+run_lua() {
+  local status=0
+  timeout 45 "$lua" "$here/roll_session.lua" "$@" >>"$work/ardour.txt" 2>&1 || status=$?
+  if [[ $status -ne 0 ]]; then
+    echo "Ardour failed (exit status $status); its last words:"
+    grep -v '^\s*$' "$work/ardour.txt" | tail -n 20
+    exit 1
+  fi
+}
+run_lua roll "$work/session" "$block" "$type" "$roll_seconds" $values
+# The logger starts a new file when the reloaded session processes.
+mv "$TINTINNA_MIDI_LOG" "$work/rolled.txt"
+run_lua reload "$work/session" "$block" "$type"
+# Ardour saves a VST 3 state behind a 48-byte header of its own: the VST 2 chunk must follow it.
+if [[ $format == vst3 ]] && [[ $(grep -o -m1 '<chunk>[^<]*' "$work/session/roll.ardour" |
+  cut -c8- | base64 -d | tail -c +49 | head -c 4) != tffp ]]; then
+  echo "the saved session does not hold the plug-in's chunk after Ardour's header"
   exit 1
 fi
 
 "$host" --no-midi --events --rate "$rate" --block "$block" \
   --seconds $((roll_seconds + 5)) --set-normalized "0=$wspeed" --set-normalized "12=$clapsize" \
-  "$plugin" >"$work/intended.txt"
+  "$reference" >"$work/intended.txt"
 
 status=0
-"$checker" "$block" "$TINTINNA_MIDI_LOG" "$work/intended.txt" "$work/ardour.txt" || status=$?
+"$checker" "$block" "$work/rolled.txt" "$work/intended.txt" "$work/ardour.txt" || status=$?
 if [[ $status -ne 0 ]]; then
   echo "Ardour's own complaints, first ones:"
   grep -E 'skipped|too late' "$work/ardour.txt" | head -n 5 || true
