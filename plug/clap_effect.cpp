@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "plug/clap_editor_loop.h"
+#include "plug/clap_gui.h"
+
 IClapEffect::IClapEffect(const clap::Host* host, int parameterCount, const char* channelIO,
                          int presetCount, const char* effectName, const char* productName,
                          const char* makerName, int32_t version, int32_t uniqueId, int32_t makerId,
@@ -48,6 +51,7 @@ void IClapEffect::HostSpecificSetup() {
   hostParams_ = HostExtension<clap::HostParams>(clap::kExtParams);
   hostLog_ = HostExtension<clap::HostLog>(clap::kExtLog);
   hostThreadCheck_ = HostExtension<clap::HostThreadCheck>(clap::kExtThreadCheck);
+  if (clap_gui::NeedsHostLoop() && !editorLoop_) editorLoop_ = ClapEditorLoop::ForHost(host_);
 }
 
 void IClapEffect::Log(clap::LogSeverity severity, const char* message) const {

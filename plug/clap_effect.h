@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "plug/clap_abi.h"
 #include "plug/clap_param_queue.h"
 #include "plug/effect_base.h"
+
+class ClapEditorLoop;
 
 // Threads, as CLAP names them. [main]: the host's main thread, which on Windows also runs the
 // editor. [audio]: process, flush while active, start/stop processing and reset, never two at
@@ -77,7 +80,9 @@ class IClapEffect : public IEffectBase {
   bool SaveState(const clap::OStream* stream);
   bool LoadState(const clap::IStream* stream);
 
-  // Editor, embedded only, at the editor's own size. [main, locked where it opens or closes]
+  // Editor, embedded only, at the editor's own size. [main, unlocked] On Linux it is offered
+  // only to hosts with timer and fd support, whose main loop then drives it (GuiOnTimer, GuiOnFd
+  // from the plug-in's extensions of those names).
   bool GuiIsApiSupported(const char* api, bool floating) const;
   bool GuiGetPreferredApi(const char** api, bool* floating) const;
   bool GuiCreate(const char* api, bool floating);
@@ -87,6 +92,8 @@ class IClapEffect : public IEffectBase {
   bool GuiSetParent(const clap::GuiWindow* window);
   bool GuiShow();
   bool GuiHide();
+  void GuiOnTimer(clap::Id timer);
+  void GuiOnFd(int fd, uint32_t flags);
 
   // Latency: the instrument's own. [main]
   uint32_t Latency() const { return static_cast<uint32_t>(GetLatency()); }
@@ -149,4 +156,5 @@ class IClapEffect : public IEffectBase {
   // Editor.
   bool guiCreated_ = false;
   void* guiParent_ = nullptr;
+  std::unique_ptr<ClapEditorLoop> editorLoop_;  // set by Init where the editor needs the host's
 };

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "graphics/graphics_core.h"
+#include "plug/clap_editor_loop.h"
 #include "plug/clap_effect.h"
 #include "plug/clap_gui.h"
 
@@ -15,11 +16,12 @@ bool IsNativeApi(const char* api) {
 }  // namespace
 
 bool IClapEffect::GuiIsApiSupported(const char* api, bool floating) const {
-  return !floating && IsNativeApi(api) && GetEditor();
+  return !floating && IsNativeApi(api) && GetEditor() &&
+         (editorLoop_ || !clap_gui::NeedsHostLoop());
 }
 
 bool IClapEffect::GuiGetPreferredApi(const char** api, bool* floating) const {
-  if (!api || !floating || !clap_gui::NativeApi() || !GetEditor()) return false;
+  if (!api || !floating || !GuiIsApiSupported(clap_gui::NativeApi(), false)) return false;
   *api = clap_gui::NativeApi();
   *floating = false;
   return true;
@@ -62,11 +64,13 @@ bool IClapEffect::GuiSetParent(const clap::GuiWindow* window) {
   return GuiShow();
 }
 
+// The window opens and closes without the lock: the display server may be slow, and processing
+// must not wait for it.
 bool IClapEffect::GuiShow() {
   IGraphicsCore* editor = GetEditor();
   if (!guiCreated_ || !guiParent_ || !editor) return false;
-  ScopedLock lock(&Lock());
   if (editor->IsWindowOpen()) return true;
+  if (!clap_gui::SetHostLoop(*editor, editorLoop_.get())) return false;
   if (!editor->OpenEditorWindow(guiParent_)) return false;
   EditorOpened();
   return true;
@@ -76,10 +80,17 @@ bool IClapEffect::GuiHide() {
   // A hidden editor is closed: it draws and ticks for nobody, and show opens it again.
   IGraphicsCore* editor = GetEditor();
   if (!guiCreated_ || !editor) return false;
-  ScopedLock lock(&Lock());
   if (editor->IsWindowOpen()) {
     EditorClosed();
     editor->CloseEditorWindow();
   }
   return true;
+}
+
+void IClapEffect::GuiOnTimer(clap::Id timer) {
+  if (editorLoop_) editorLoop_->OnTimer(timer);
+}
+
+void IClapEffect::GuiOnFd(int fd, uint32_t flags) {
+  if (editorLoop_) editorLoop_->OnFd(fd, flags);
 }

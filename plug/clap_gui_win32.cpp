@@ -11,4 +11,12 @@ void* ParentHandle(const clap::GuiWindow& window) noexcept {
   return window.win32;
 }
 
+bool NeedsHostLoop() noexcept {
+  return false;
+}
+
+bool SetHostLoop(IGraphicsCore&, IEditorLoop*) noexcept {
+  return true;
+}
+
 }  // namespace clap_gui

@@ -1,20 +1,29 @@
-// The CLAP editor on Linux: an X11 child of the host's window.
+// The CLAP editor on Linux: an X11 child of the host's window, driven by the host's main loop.
 #include <cstdint>
 
+#include "graphics/editor_window.h"
 #include "plug/clap_gui.h"
 
 namespace clap_gui {
 
-// Not offered yet. A CLAP host drives a plug-in's window from its own main loop (timer-support
-// every 41 ms, posix-fd-support on the X connection); the X11 editor still runs a thread of its
-// own, which would call into the host from a thread the host does not know. Once the editor can
-// be driven from outside, this answers "x11" and the adapter registers the timer and the fd.
 const char* NativeApi() noexcept {
-  return nullptr;
+  return clap::kWindowApiX11;
 }
 
 void* ParentHandle(const clap::GuiWindow& window) noexcept {
   return reinterpret_cast<void*>(static_cast<uintptr_t>(window.x11));
+}
+
+// The host may be called only from its own threads, so the window never gets one of ours.
+bool NeedsHostLoop() noexcept {
+  return true;
+}
+
+bool SetHostLoop(IGraphicsCore& editor, IEditorLoop* loop) noexcept {
+  auto* window = dynamic_cast<IEditorWindow*>(&editor);
+  if (!window) return false;
+  window->SetHostLoop(loop);
+  return true;
 }
 
 }  // namespace clap_gui

@@ -23,6 +23,14 @@ void ClapParamQueue::Begin(int param, uint32_t frame) {
     return;
   open_[param] = 1;
   ++openCount_;
+  // An editor press sets its value before it opens the edit: that value belongs inside it.
+  if (count_ > 0 && entries_[count_ - 1].kind == Kind::kValue &&
+      entries_[count_ - 1].param == static_cast<uint32_t>(param)) {
+    const Entry value = entries_[--count_];
+    Push(Kind::kBegin, param, 0.0, value.frame);
+    Push(Kind::kValue, param, value.value, value.frame);
+    return;
+  }
   Push(Kind::kBegin, param, 0.0, frame);
 }
 

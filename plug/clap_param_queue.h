@@ -11,6 +11,7 @@
 // owe, an end only after its begin was taken. Values stop short of the room kept for gestures: a
 // value that finds no room marks its parameter stale instead, and the adapter sends the
 // parameter's value of the moment after the rest.
+// A begin that follows a value of its parameter goes before that value, as CLAP hosts expect.
 // Not locked itself: the adapter holds the plug-in's lock around every use.
 class ClapParamQueue {
  public:

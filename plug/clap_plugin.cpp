@@ -99,6 +99,11 @@ constexpr clap::PluginGui kGui{
     [](const clap::Plugin* p) { return Of(p).GuiHide(); },
 };
 
+constexpr clap::PluginTimerSupport kTimerSupport{
+    [](const clap::Plugin* p, clap::Id timer) { Of(p).GuiOnTimer(timer); }};
+constexpr clap::PluginPosixFdSupport kPosixFdSupport{
+    [](const clap::Plugin* p, int fd, uint32_t flags) { Of(p).GuiOnFd(fd, flags); }};
+
 bool Is(const char* id, const char* wanted) {
   return std::strcmp(id, wanted) == 0;
 }
@@ -132,5 +137,7 @@ const void* IClapEffect::Extension(const char* id) const {
   if (Is(id, clap::kExtState)) return &kState;
   if (Is(id, clap::kExtLatency)) return &kLatency;
   if (Is(id, clap::kExtGui)) return GetEditor() ? &kGui : nullptr;
+  if (Is(id, clap::kExtTimerSupport)) return GetEditor() ? &kTimerSupport : nullptr;
+  if (Is(id, clap::kExtPosixFdSupport)) return GetEditor() ? &kPosixFdSupport : nullptr;
   return nullptr;
 }
