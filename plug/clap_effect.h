@@ -156,5 +156,5 @@ class IClapEffect : public IEffectBase {
   // Editor.
   bool guiCreated_ = false;
   void* guiParent_ = nullptr;
-  std::unique_ptr<ClapEditorLoop> editorLoop_;  // set by Init where the editor needs the host's
+  std::unique_ptr<ClapEditorLoop> editorLoop_;  // by Init, where the editor needs the host loop
 };
