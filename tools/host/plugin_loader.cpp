@@ -4,6 +4,9 @@
 #include <cctype>
 
 #include "tools/host/vst2_instance.h"
+#if !defined(_WIN32)
+#include "tools/host/lv2_instance.h"
+#endif
 
 namespace host {
 
@@ -24,7 +27,11 @@ struct FormatEntry {
 constexpr FormatEntry kFormats[] = {
     {PluginFormat::kVst3, "VST 3", ".vst3", nullptr},
     {PluginFormat::kClap, "CLAP", ".clap", nullptr},
+#if !defined(_WIN32)
+    {PluginFormat::kLv2, "LV2", ".lv2", &LoadLv2},
+#else
     {PluginFormat::kLv2, "LV2", ".lv2", nullptr},
+#endif
     {PluginFormat::kVst2, "VST 2", nullptr, &LoadVst2},
 };
 
