@@ -82,13 +82,15 @@ void Tintinna::BuildEditor() {
   const ITextStyle centred = MakeStyle(ITextStyle::kCentre);
   const ITextStyle left = MakeStyle(ITextStyle::kLeft);
 
+  // A control the editor could not take is deleted by it: only an attached one is kept.
+  const auto attach = [&](auto* control) {
+    return editor->AttachControl(control) >= 0 ? control : nullptr;
+  };
   const auto image = [&](int x, int y, const IImage& picture) {
     return editor->AttachControl(new IBitmapControl(this, x, y, -1, picture));
   };
   const auto fader = [&](int x, int y, int parameter) {
-    auto* slider = new ISliderControl(this, x, y, kTrackLength, parameter, handle, kHorizontal);
-    editor->AttachControl(slider);
-    return slider;
+    return attach(new ISliderControl(this, x, y, kTrackLength, parameter, handle, kHorizontal));
   };
   const auto readOut = [&](const IBounds& bounds, IControl* followed) {
     ValueReadOut::Attach(this, *editor, bounds, centred, followed);
@@ -115,10 +117,7 @@ void Tintinna::BuildEditor() {
   IValueTextControl* selectors[kMaxChimes];
   for (int k = 0; k < kMaxChimes; ++k) {
     const int x = 460 + kChimeSpacing * k;
-    selectors[k] = makeField({x, 60, x + 20, 80}, kTone1 + k, left, 14.0);
-  }
-  for (int k = 0; k < kMaxChimes; ++k) {
-    editor->AttachControl(selectors[k]);
+    selectors[k] = attach(makeField({x, 60, x + 20, 80}, kTone1 + k, left, 14.0));
     toneSelectors_[k + 1] = selectors[k];
   }
   for (int k = 0; k < kMaxChimes; ++k)
@@ -147,10 +146,9 @@ void Tintinna::BuildEditor() {
   editor->AttachControl(new ISwitchControl(this, 200, 320, kActiveA, square));
   editor->AttachControl(new ISwitchControl(this, 200, 340, kActiveB, square));
 
-  transposeUpButton_ = new IContactControlNoDblClick(this, 765, 65, kTransposeUp, plus);
-  editor->AttachControl(transposeUpButton_);
-  transposeDownButton_ = new IContactControlNoDblClick(this, 765, 80, kTransposeDown, minus);
-  editor->AttachControl(transposeDownButton_);
+  transposeUpButton_ = attach(new IContactControlNoDblClick(this, 765, 65, kTransposeUp, plus));
+  transposeDownButton_ =
+      attach(new IContactControlNoDblClick(this, 765, 80, kTransposeDown, minus));
 
   for (const Label& label : kLabels)
     editor->AttachControl(
@@ -179,6 +177,11 @@ void Tintinna::RefreshTransposeButtons() {
 }
 
 void Tintinna::NudgeToneSelector(int chime, int steps) {
-  IControl* selector = toneSelectors_[chime];
-  selector->SetValueFromUser(selector->Value() + steps / 127.0);
+  if (IControl* selector = toneSelectors_[chime]) {
+    selector->SetValueFromUser(selector->Value() + steps / 127.0);
+    return;
+  }
+  // No selector to move: the parameter itself moves, so that the host still hears of it.
+  const int index = kTone1 + chime - 1;
+  SetParameterFromGUI(index, GetParameter(index)->Normalized() + steps / 127.0);
 }

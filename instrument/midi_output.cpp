@@ -19,8 +19,11 @@ void Tintinna::StrikeChime(int offset) {
   const int channel = settings_.noteChannel;
 
   if (slot.countdown > 0) {
-    // Still ringing: its note-off goes out now, before the new note-on.
-    slot.noteOff.offset = offset;
+    // Still ringing: its note-off goes out now, before the new note-on. A bounce whose note-on
+    // lies after this strike keeps its whole length instead, so that no note-off comes ahead
+    // of the note-on it ends.
+    const bool sounding = slot.countdown - slot.length <= offset;
+    slot.noteOff.offset = sounding ? offset : slot.countdown;
     SendMidiMessage(slot.noteOff);
   }
   if (slot.countdown <= 0 || slot.noteOff.Channel() != channel)
@@ -34,6 +37,7 @@ void Tintinna::StrikeChime(int offset) {
       std::max<int64_t>(1, static_cast<int64_t>(wind_.sampleRate * settings_.noteSeconds));
   const int64_t due = int64_t{offset} + length;
   slot.countdown = static_cast<int>(std::min<int64_t>(due, std::numeric_limits<int>::max()));
+  slot.length = slot.countdown - offset;
   slot.noteOff = IMidiMessage::MakeNoteOff(note, 0, channel);
 }
 

@@ -29,7 +29,9 @@ Tintinna::Tintinna(PluginAdapter::HostHandle host)
   BuildEditor();
 }
 
-Tintinna::~Tintinna() = default;
+Tintinna::~Tintinna() {
+  CloseEditor();
+}
 
 void Tintinna::DefineParameters() {
   GetParameter(kWindSpeed)->DefineContinuous("WSpeed", 10.0, 0.0, 30.0, 1.0, "");

@@ -120,6 +120,7 @@ IEffectBase::IEffectBase(int parameterCount, const char* channelIO, int presetCo
 }
 
 IEffectBase::~IEffectBase() {
+  CloseEditor();
   // The editor's controls refer to the parameters, so it goes first.
   delete editor_;
   editor_ = nullptr;
@@ -128,6 +129,10 @@ IEffectBase::~IEffectBase() {
   inputChannels_.DeleteAll();
   outputChannels_.DeleteAll();
   channelIO_.DeleteAll();
+}
+
+void IEffectBase::CloseEditor() {
+  if (editor_) editor_->CloseEditorWindow();
 }
 
 void IEffectBase::ResetProcessing() {

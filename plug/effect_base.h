@@ -264,6 +264,11 @@ class IEffectBase {
   IMutex& Lock() noexcept { return lock_; }
 
  protected:
+  // Stops the editor's window, and any thread it runs, while the object is still whole. Every
+  // layer's destructor calls it first: whichever layer is most derived stops the editor before
+  // anything the editor could reach is taken apart.
+  void CloseEditor();
+
   // Host table lookup used by SetHost: 0 for a product not in the table.
   static int HostTypeFromProduct(const char* product);
 

@@ -3,12 +3,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
 bool IsNoteOff(uint8_t status, uint8_t velocity) {
   const int kind = status & 0xF0;
   return kind == 0x80 || (kind == 0x90 && velocity == 0);
+}
+
+bool IsNoteOn(const EventQueue::Event& event) {
+  return event.kind == EventQueue::Kind::kMidi && (event.midi[0] & 0xF0) == 0x90 &&
+         event.midi[2] != 0;
+}
+
+bool IsNoteOff(const EventQueue::Event& event) {
+  return event.kind == EventQueue::Kind::kMidi && IsNoteOff(event.midi[0], event.midi[2]);
+}
+
+// Channel and key of a note message, as one index.
+size_t NoteKey(uint8_t status, uint8_t key) {
+  return static_cast<size_t>(status & 0x0F) * 128 + (key & 0x7F);
 }
 
 EventQueue::Event MidiEvent(uint8_t status, uint8_t data1, uint8_t data2) {
@@ -57,9 +72,7 @@ bool EventQueue::AddMidi(int64_t time, uint8_t status, uint8_t data1, uint8_t da
     return true;
   }
   if (noteOff) {
-    const size_t key = static_cast<size_t>(status & 0x0F) * 128 + (data1 & 0x7F);
-    if (!owed_.test(key)) ++owedCount_;
-    owed_.set(key);
+    Owe(NoteKey(status, data1));
     return true;
   }
   ++dropped_;
@@ -95,15 +108,34 @@ bool EventQueue::AddRecord(int64_t time, int32_t recordType, const void* record,
   return true;
 }
 
+void EventQueue::Suspend() {
+  int kept = 0;
+  for (int i = 0; i < count_; ++i) {
+    const Entry& entry = entries_[static_cast<size_t>(i)];
+    if (IsNoteOff(entry.event)) Owe(NoteKey(entry.event.midi[0], entry.event.midi[1]));
+    if (IsNoteOn(entry.event) || IsNoteOff(entry.event)) continue;
+    if (kept != i) entries_[static_cast<size_t>(kept)] = entry;
+    ++kept;
+  }
+  count_ = kept;
+}
+
+void EventQueue::Owe(size_t key) {
+  // Counted, not merged: every note-on gets a note-off of its own.
+  if (owed_[key] == std::numeric_limits<uint16_t>::max()) return;
+  ++owed_[key];
+  ++owedCount_;
+}
+
 int EventQueue::EmitOwed(int slot, int32_t frames) {
-  for (size_t key = 0; key < owed_.size() && owedCount_ > 0 && slot < kCapacity + kOwedPerCall;
-       ++key) {
-    if (!owed_.test(key)) continue;
-    owed_.reset(key);
-    --owedCount_;
-    Event& event = outgoing_[static_cast<size_t>(slot++)];
-    event = MidiEvent(static_cast<uint8_t>(0x80 | key / 128), static_cast<uint8_t>(key % 128), 0);
-    event.frame = frames - 1;
+  for (size_t key = 0; key < owed_.size() && owedCount_ > 0; ++key) {
+    // A note-off waits while a note-on of its key is held: it may be the one it ends.
+    if (heldOns_.test(key)) continue;
+    for (; owed_[key] > 0 && slot < kCapacity + kOwedPerCall; --owed_[key], --owedCount_) {
+      Event& event = outgoing_[static_cast<size_t>(slot++)];
+      event = MidiEvent(static_cast<uint8_t>(0x80 | key / 128), static_cast<uint8_t>(key % 128), 0);
+      event.frame = frames - 1;
+    }
   }
   return slot;
 }
@@ -115,6 +147,8 @@ std::span<const EventQueue::Event> EventQueue::TakeDue(int32_t frames) {
   int dueCount = 0;
   int kept = 0;
   bool ordered = true;
+  const bool owing = owedCount_ > 0;
+  if (owing) heldOns_.reset();
   for (int i = 0; i < count_; ++i) {
     Entry& entry = entries_[static_cast<size_t>(i)];
     // What the host passed in belongs to this call, even at a frame the call does not reach.
@@ -128,6 +162,8 @@ std::span<const EventQueue::Event> EventQueue::TakeDue(int32_t frames) {
       ++dueCount;
     } else {
       entry.time -= frames;
+      if (owing && IsNoteOn(entry.event))
+        heldOns_.set(NoteKey(entry.event.midi[0], entry.event.midi[1]));
       if (kept != i) entries_[static_cast<size_t>(kept)] = entry;
       ++kept;
     }

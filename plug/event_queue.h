@@ -2,7 +2,9 @@
 // to the format's adapter as one list per call, in time order, every frame inside the call.
 #pragma once
 
+#include <array>
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -14,14 +16,15 @@
 // every 20 ms: six messages, and later a note-off for each of the two notes) in any call of up
 // to 65536 frames at 44.1 kHz, about 600 events, with room to spare for what the host passes
 // through. Past kCapacity - kNoteOffReserve only note-offs are taken; a note-off that finds the
-// queue full is owed instead (one bit per channel and key) and goes out at the last frame of
-// the call. Anything else that finds no room is dropped and counted. So no note is ever left
-// on, and no event leaves its call.
+// queue full is owed instead (counted by channel and key) and goes out at the last frame of
+// the first call that holds no note-on of its key for later. Anything else that finds no room
+// is dropped and counted. So no note is ever left on, no note-off comes ahead of its note-on,
+// and no event leaves its call.
 class EventQueue {
  public:
   static constexpr int kCapacity = 1024;
   static constexpr int kNoteOffReserve = 128;
-  // Owed note-offs sent per call at most; the rest wait for the next call.
+  // Room for owed note-offs in a call whose list the queue's own events fill; the rest wait.
   static constexpr int kOwedPerCall = 128;
   // System-exclusive dumps and passed-through records waiting for their call share this many
   // bytes.
@@ -60,6 +63,10 @@ class EventQueue {
     return false;
   }
 
+  // Processing stops. Held note-ons are dropped, so that no note from before sounds after the
+  // resume; held note-offs are owed, so that they go out in the first call after it.
+  void Suspend();
+
   // The events due before frames, stably ordered by time (empty when there are none); the
   // others now count from the next call. The list and the bytes it points to stay valid until
   // Release, which the adapter runs once the host has taken its copy.
@@ -83,6 +90,7 @@ class EventQueue {
   };
 
   bool HasRoom(bool noteOff) const noexcept;
+  void Owe(size_t key);
   void Push(int64_t time, bool fromHost, const Event& event);
   // Copies bytes into the shared storage; null when they do not fit.
   const uint8_t* Store(const void* bytes, int32_t size);
@@ -95,7 +103,8 @@ class EventQueue {
   std::vector<Event> staged_;    // the due events in the order they came, when that differs
   std::vector<uint8_t> storage_;
   int32_t storageUsed_ = 0;
-  std::bitset<16 * 128> owed_;
+  std::array<uint16_t, 16 * 128> owed_{};  // note-offs owed, by channel and key
+  std::bitset<16 * 128> heldOns_;          // note-ons held for a later call, found by TakeDue
   int owedCount_ = 0;
   int64_t dropped_ = 0;
 };

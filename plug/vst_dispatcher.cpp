@@ -31,9 +31,8 @@ intptr_t IVstEffect::VSTDispatcher(vst2::AEffect* effect, int32_t opcode, int32_
   IMutex& lock = plugin->Lock();
   lock.Lock();
   if (opcode == vst2::effClose) {
-    // An editor with a thread of its own must be gone before the plug-in is taken apart.
-    if (plugin->GetEditor()) plugin->GetEditor()->CloseEditorWindow();
-    // The lock lives inside the plug-in: it must be free before the plug-in goes.
+    // The lock lives inside the plug-in: it must be free before the plug-in goes. Its
+    // destructor stops the editor first.
     lock.Unlock();
     delete plugin;
     return 0;
@@ -109,7 +108,10 @@ intptr_t IVstEffect::Dispatch(int32_t opcode, int32_t index, intptr_t value, voi
       return 0;
     case vst2::effMainsChanged:
       ActivationChanged(value != 0);
-      if (value == 0) ResetProcessing();
+      if (value == 0) {
+        ResetProcessing();
+        Events().Suspend();
+      }
       return 0;
 
     case vst2::effEditGetRect:

@@ -72,6 +72,7 @@ IVstEffect::IVstEffect(vst2::HostCallback hostCallback, int parameterCount, cons
 }
 
 IVstEffect::~IVstEffect() {
+  CloseEditor();
   programChunk_.Clear();
   bankChunk_.Clear();
 }

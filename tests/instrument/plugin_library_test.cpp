@@ -1,9 +1,17 @@
-// tintinna.so as a host sees it: loaded with dlopen and driven through its entry point alone.
+// tintinna.so as a host sees it, careful or careless: loaded with dlopen and driven through its
+// entry point alone.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <deque>
 #include <map>
+#include <random>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "instrument/tintinna.h"
@@ -253,6 +261,115 @@ TEST_F(PluginLibrary, RepeatsItselfOnAFreshThread) {
     ASSERT_EQ(first[i].time, second[i].time) << i;
     ASSERT_EQ(first[i].status, second[i].status) << i;
     ASSERT_EQ(first[i].data1, second[i].data1) << i;
+  }
+}
+
+// ---- A careless host --------------------------------------------------------------------------
+
+// Automation of any index with values in and out of range, a transposition, or a new program,
+// sample rate or block size.
+void Meddle(ChimeHost& host, std::mt19937& rng) {
+  constexpr float kOdd[] = {-1.0f, 2.0f, NAN, INFINITY, -1e30f, 0.0f, 1.0f};
+  constexpr float kRates[] = {22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f};
+  const uint32_t r = rng() % 20;
+  if (r < 13)
+    host.SetParameter(static_cast<int>(rng() % 35) - 3,
+                      rng() % 3 ? static_cast<float>(rng() % 1001) / 1000 : kOdd[rng() % 7]);
+  else if (r < 17)
+    host.SetParameter(24 + static_cast<int>(rng() % 2), 1.0f);
+  else if (r == 17)
+    host.Dispatch(vst2::effSetProgram, 0, static_cast<intptr_t>(rng() % 9) - 1);
+  else if (r == 18)
+    host.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, kRates[rng() % 5]);
+  else
+    host.Dispatch(vst2::effSetBlockSize, 0, static_cast<intptr_t>(rng() % 5000));
+}
+
+// After a calm drain (no wind, no bounces, the shortest notes), the notes begun before its last
+// fifth of a second that no note-off ended; each note-off ends the oldest open note of its key.
+int NotesLeftOn(ChimeHost& host, float rate) {
+  for (const int index : {0, 1, 12, 14}) host.SetParameter(index, 0.0f);
+  host.SetParameter(11, 1.0f);
+  host.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, rate);
+  host.Dispatch(vst2::effSetBlockSize, 0, 4096);
+  host.playing = true;
+  host.ProcessBlocks(11 * 192000 / 4096, 4096);  // ten-second notes counted at the highest rate
+  std::map<int, std::deque<int64_t>> open;
+  for (const chime_test::Event& e : host.events) {
+    std::deque<int64_t>& starts = open[e.Channel() * 128 + e.data1];
+    if (e.IsNoteOn()) starts.push_back(e.hostTime);
+    if (e.IsNoteOff() && !starts.empty()) starts.pop_front();
+  }
+  int left = 0;
+  for (const auto& [key, starts] : open)
+    left += static_cast<int>(std::count_if(starts.begin(), starts.end(), [&](int64_t start) {
+      return start < host.hostTime - rate / 5;
+    }));
+  return left;
+}
+
+// Mixed calls, automation, stops and suspends at two rates. These seeds left notes on at both,
+// and played held notes after a resume, before every note-on had a note-off of its own.
+TEST_F(PluginLibrary, LeavesNoNoteOnAndPlaysNoHeldNoteAfterAResumeWhateverTheHostDoes) {
+  for (const float rate : {44100.0f, 96000.0f}) {
+    for (const uint32_t seed : {5u, 10u, 13u, 15u}) {
+      OnFreshThread([&] {
+        ChimeHost host(entry_, rate, 1024);
+        host.Open();
+        std::mt19937 rng(seed);
+        for (int step = 0; step < 20000; ++step) {
+          const uint32_t r = rng() % 100;
+          if (r < 60) {
+            host.Process(1 + static_cast<int>(rng() % 4096));
+          } else if (r < 97) {
+            Meddle(host, rng);
+          } else if (r < 99) {
+            host.playing = !host.playing;
+          } else {
+            host.Dispatch(vst2::effMainsChanged, 0, 0);
+            host.Dispatch(vst2::effMainsChanged, 0, 1);
+            const bool playing = std::exchange(host.playing, false);  // what sounds was held
+            const size_t before = host.events.size();
+            host.Process(1 + static_cast<int>(rng() % 4096));
+            EXPECT_TRUE(std::none_of(host.events.begin() + static_cast<std::ptrdiff_t>(before),
+                                     host.events.end(),
+                                     [](const Event& e) { return e.IsNoteOn(); }))
+                << rate << " Hz, seed " << seed << ", step " << step;
+            host.playing = playing;
+          }
+        }
+        EXPECT_EQ(NotesLeftOn(host, rate), 0) << rate << " Hz, seed " << seed;
+      });
+    }
+  }
+}
+
+// Processing on one thread, automation, programs, rates and suspends from two others.
+TEST_F(PluginLibrary, LeavesNoNoteOnWhileOtherThreadsMeddle) {
+  for (const float rate : {44100.0f, 96000.0f}) {
+    OnFreshThread([&] {
+      ChimeHost host(entry_, rate, 1024);
+      host.Open();
+      std::atomic<bool> stop{false};
+      std::vector<std::thread> meddlers;
+      for (const uint32_t seed : {7u, 8u}) {
+        meddlers.emplace_back([&, seed] {
+          std::mt19937 rng(seed);
+          for (; !stop; std::this_thread::sleep_for(std::chrono::microseconds(20))) {
+            Meddle(host, rng);
+            if (rng() % 50 == 0) host.Dispatch(vst2::effMainsChanged, 0, rng() % 2);
+          }
+        });
+      }
+      std::mt19937 rng(9);
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+      while (std::chrono::steady_clock::now() < end)
+        host.Process(1 + static_cast<int>(rng() % 4096));
+      stop = true;
+      for (std::thread& meddler : meddlers) meddler.join();
+      host.Dispatch(vst2::effMainsChanged, 0, 1);
+      EXPECT_EQ(NotesLeftOn(host, rate), 0) << rate << " Hz";
+    });
   }
 }
 

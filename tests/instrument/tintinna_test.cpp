@@ -5,8 +5,10 @@
 
 #include <array>
 #include <string>
+#include <typeinfo>
 
 #include "tests/instrument/chime_host.h"
+#include "tests/vst/fake_editor.h"
 
 namespace {
 
@@ -275,6 +277,25 @@ TEST(TintinnaTransposition, DoesNothingWhenTheButtonIsReleased) {
   host.SetParameter(Tintinna::kTransposeDown, 0.0f);
   EXPECT_EQ(host.Plugin().Settings().notes[1], 48);
   EXPECT_EQ(host.Plugin().Settings().notes[8], 60);
+}
+
+// ---- Lifetime --------------------------------------------------------------------------------
+
+// However it is deleted, the instrument stops its editor while it is still whole, so that an
+// editor thread never calls into parts already taken apart.
+TEST(TintinnaLifetime, StopsItsEditorBeforeAnyPartIsTakenApart) {
+  static const std::type_info* stoppedIn = nullptr;  // the layer being destroyed at the time
+  struct Spy : FakeEditor {
+    using FakeEditor::FakeEditor;
+    void CloseEditorWindow() override {
+      if (!stoppedIn) stoppedIn = &typeid(*Plugin());
+    }
+  };
+  auto* plugin = new Tintinna(nullptr);
+  plugin->AttachEditor(new Spy(plugin, 800, 400));
+  delete plugin;
+  ASSERT_NE(stoppedIn, nullptr);
+  EXPECT_EQ(*stoppedIn, typeid(Tintinna));
 }
 
 }  // namespace

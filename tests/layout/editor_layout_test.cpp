@@ -173,88 +173,20 @@ TEST_F(EditorLayout, PlacesTheFadersAndTheirTracksTogether) {
   }
 }
 
-TEST_F(EditorLayout, LabelsTheEditorInTableOrder) {
-  constexpr int L = ITextStyle::kLeft, C = ITextStyle::kCentre, R = ITextStyle::kRight;
-  const struct {
-    IBounds bounds;
-    int alignment;
-    const char* text;
-  } labels[20] = {
-      {{700, 380, 740, 396}, R, "Version 0.5d"},
-      {{10, 60, 50, 76}, R, "Avg WS"},
-      {{10, 100, 50, 116}, R, "Variable"},
-      {{120, 250, 160, 266}, C, "Wind Force"},
-      {{400, 60, 440, 76}, R, "Tones:"},
-      {{400, 100, 440, 116}, R, "Num Tones:"},
-      {{400, 240, 440, 256}, R, "Channel:"},
-      {{400, 260, 440, 276}, R, "Min Velocity:"},
-      {{400, 280, 440, 296}, R, "Duration (sec):"},
-      {{400, 120, 440, 136}, R, "Clapper:"},
-      {{465, 140, 505, 156}, L, "Light"},
-      {{555, 140, 595, 156}, R, "Heavy"},
-      {{465, 180, 505, 196}, L, "Small"},
-      {{555, 180, 595, 196}, R, "Large"},
-      {{400, 200, 440, 216}, R, "Algorithm:"},
-      {{80, 300, 120, 316}, L, "Channel"},
-      {{140, 300, 180, 316}, L, "CC #"},
-      {{200, 300, 240, 316}, L, "Enabled"},
-      {{20, 320, 60, 336}, R, "CC A:"},
-      {{20, 340, 60, 356}, R, "CC B:"},
-  };
-  for (int row = 0; row < 20; ++row) {
-    ITextControl* label = Text(kFirstLabel + row);
-    ASSERT_NE(label, nullptr) << row;
-    EXPECT_EQ(label->Text(), labels[row].text) << row;
-    EXPECT_EQ(label->DrawBounds(), labels[row].bounds) << labels[row].text;
-    EXPECT_EQ(label->TextStyle().alignment, labels[row].alignment) << labels[row].text;
-    EXPECT_EQ(label->ParameterIndex(), -1);
-    const ITextStyle style = label->TextStyle();
-    EXPECT_STREQ(style.fontFace, "Arial");
-    EXPECT_EQ(style.size, 14);
-    EXPECT_EQ(style.colour, (IRgba{255, 255, 255, 255}));
-  }
-}
-
-TEST_F(EditorLayout, PlacesEveryValueFieldWithItsGearingAndVerticalDrag) {
-  constexpr int L = ITextStyle::kLeft, C = ITextStyle::kCentre;
-  struct Field {
-    int index;
-    IBounds bounds;
-    double gearing;
-    int alignment;
-  };
-  std::vector<Field> fields = {
-      {8, {460, 100, 480, 120}, 4.0, C},  {33, {460, 200, 600, 220}, 4.0, L},
-      {41, {460, 240, 480, 260}, 4.0, C}, {42, {460, 260, 480, 280}, 14.0, C},
-      {43, {80, 320, 100, 340}, 14.0, C}, {44, {140, 320, 160, 340}, 14.0, C},
-      {45, {80, 340, 100, 360}, 14.0, C}, {46, {140, 340, 160, 360}, 14.0, C},
-  };
-  // The tone selectors start left-aligned; opening the instance centres them.
-  for (int k = 0; k < 8; ++k)
-    fields.push_back({kFirstSelector + k, {460 + 40 * k, 60, 480 + 40 * k, 80}, 14.0, C});
-  for (const Field& f : fields) {
-    auto* field = dynamic_cast<IValueTextControl*>(Control(f.index));
-    ASSERT_NE(field, nullptr) << f.index;
-    EXPECT_EQ(field->DrawBounds(), f.bounds) << f.index;
-    EXPECT_EQ(field->Gearing(), f.gearing) << f.index;
-    EXPECT_EQ(field->Direction(), IValueTextControl::kVertical) << f.index;
-    EXPECT_EQ(field->TextStyle().alignment, f.alignment) << f.index;
-  }
-}
-
-TEST_F(EditorLayout, PlacesTheReadOutsAndNoteNamesUnderWhatTheyShow) {
-  EXPECT_EQ(Text(5)->DrawBounds(), (IBounds{70, 80, 110, 100}));
-  EXPECT_EQ(Text(7)->DrawBounds(), (IBounds{70, 120, 110, 140}));
-  EXPECT_EQ(Text(38)->DrawBounds(), (IBounds{460, 300, 500, 320}));
-  for (int index : {5, 7, 38}) {
-    EXPECT_EQ(Text(index)->TextStyle().alignment, ITextStyle::kCentre) << index;
-    EXPECT_EQ(Text(index)->ParameterIndex(), -1) << index;
-  }
-  for (int k = 0; k < 8; ++k) {
-    EXPECT_EQ(Text(kFirstNoteName + k)->DrawBounds(),
-              (IBounds{460 + 40 * k, 80, 480 + 40 * k, 100}))
-        << k;
-    EXPECT_EQ(Text(kFirstNoteName + k)->ParameterIndex(), -1) << k;
+// A vertical drag on a field moves its own parameter and no other, whichever field it is.
+TEST_F(EditorLayout, EveryValueFieldMovesItsOwnParameterWhenDragged) {
+  SetPlain(Tintinna::kToneCount, 8);  // no selector greyed, and the tone count's own field last
+  for (int index : {9, 10, 11, 12, 13, 14, 15, 16, 33, 41, 42, 43, 44, 45, 46, 8}) {
+    const int own = Control(index)->ParameterIndex();
+    std::vector<double> before;
+    for (int p = 0; p < Tintinna::kParameterCount; ++p) before.push_back(ParameterValue(p));
+    const IBounds b = Control(index)->DrawBounds();
+    const int x = (b.left + b.right) / 2, y = (b.top + b.bottom) / 2;
+    editor->HandleMouseDown(x, y, kLeft);
+    editor->HandleMouseDrag(x, y - 60, kLeft);
+    editor->HandleMouseUp(x, y - 60, kLeft);
+    for (int p = 0; p < Tintinna::kParameterCount; ++p)
+      EXPECT_EQ(ParameterValue(p) != before[p], p == own) << "field " << index << ", " << p;
   }
 }
 

@@ -143,6 +143,21 @@ TEST(HostSpecificSetup, LeavesAPlugInWithoutChannelsAloneInOtherHosts) {
   EXPECT_EQ(plugin->Effect()->numInputs, 0);
 }
 
+TEST(HostSpecificSetup, FollowsTheProductTheHostNames) {
+  const struct {
+    const char* product;
+    int channels;
+  } hosts[] = {{"Cakewalk SONAR", 2}, {"Forte", 2},  {"Orion", 2}, {"SAWStudio", 2},
+               {"Cubase", 0},         {"REAPER", 0}, {"Logic", 0}};
+  for (const auto& h : hosts) {
+    RecordingHost host;
+    host.product = h.product;
+    auto plugin = Make("0-0");
+    Dispatch(plugin->Effect(), vst2::effOpen);
+    EXPECT_EQ(plugin->Effect()->numInputs, h.channels) << h.product;
+  }
+}
+
 TEST(HostSpecificSetup, DisconnectsInputsBeyondTheSecondInHostsThatExpectStereo) {
   RecordingHost host;
   host.product = "Adobe Audition";
