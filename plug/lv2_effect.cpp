@@ -77,7 +77,9 @@ ILv2Effect::ILv2Effect(HostHandle features, int parameterCount, const char* chan
   SetBlockSize(maxBlock_);
 }
 
-ILv2Effect::~ILv2Effect() = default;
+ILv2Effect::~ILv2Effect() {
+  CloseEditor();
+}
 
 void ILv2Effect::MapUris(LV2_URID_Map* map) {
   map_ = map;
@@ -120,7 +122,10 @@ void ILv2Effect::Open(double sampleRate) {
 void ILv2Effect::Activate(bool active) {
   ScopedLock lock(&Lock());
   ActivationChanged(active);
-  if (!active) ResetProcessing();
+  if (!active) {
+    ResetProcessing();
+    Events().Suspend();
+  }
 }
 
 void ILv2Effect::ConnectPort(uint32_t port, void* data) noexcept {

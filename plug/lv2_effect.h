@@ -55,7 +55,8 @@ class ILv2Effect : public IEffectBase {
 
   // [instantiation] The rest of the VST 2 open: sample rate, block size, every parameter notified.
   void Open(double sampleRate);
-  // [instantiation] Activation; deactivation restarts the engine as mains-off does in VST 2.
+  // [instantiation] Activation; deactivation restarts the engine and suspends the queue, as
+  // mains-off does in VST 2.
   void Activate(bool active);
   // [audio] Data may be null; an unknown port is ignored.
   void ConnectPort(uint32_t port, void* data) noexcept;

@@ -6,8 +6,6 @@
 #include <new>
 #include <string_view>
 
-#include "graphics/graphics_core.h"
-
 namespace {
 
 // Serialises creation only; each plug-in has its own lock afterwards.
@@ -58,10 +56,8 @@ void Deactivate(LV2_Handle handle) {
 }
 
 void Cleanup(LV2_Handle handle) {
-  ILv2Effect* plugin = Of(handle);
-  // A UI still open (hosts close it first) must not outlive its plug-in.
-  if (IGraphicsCore* editor = plugin->GetEditor()) editor->CloseEditorWindow();
-  delete plugin;
+  // The destructor stops an editor still open (hosts close the UI first) before anything goes.
+  delete Of(handle);
 }
 
 LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store, LV2_State_Handle state,
