@@ -172,7 +172,6 @@ void ILv2Effect::Run(uint32_t frames) {
   ApplyHostChangesAt(count);
   WriteEvents(static_cast<uint32_t>(count));
   if (transport_.speed != 0.0) transport_.frame += static_cast<double>(count) * transport_.speed;
-  sliceFrame_ = 0;
 }
 
 void ILv2Effect::ReadEvents(uint32_t frames) {
@@ -205,7 +204,7 @@ void ILv2Effect::ReadEvents(uint32_t frames) {
       const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&body);
       if (positionCount_ == kMaxPositionsPerCall) {
         // Out of room: the oldest noted one is read now, so the newest always count.
-        ReadPosition(positions_[0], transport_);
+        ReadPosition(positions_[0], positionFrames_[0]);
         std::memmove(positions_, positions_ + 1,
                      sizeof(positions_[0]) * (kMaxPositionsPerCall - 1));
         std::memmove(positionFrames_, positionFrames_ + 1,
@@ -220,20 +219,16 @@ void ILv2Effect::ReadEvents(uint32_t frames) {
 }
 
 int32_t ILv2Effect::ApplyHostChangesAt(int32_t frame) {
-  // Frames of the call run on from the last position: the transport frame counts from the
-  // call's start.
   for (; nextPosition_ < positionCount_ && positionFrames_[nextPosition_] <= frame;
        ++nextPosition_) {
-    ReadPosition(positions_[nextPosition_], transport_);
-    transport_.frame -= positionFrames_[nextPosition_] * transport_.speed;
+    ReadPosition(positions_[nextPosition_], positionFrames_[nextPosition_]);
   }
-  sliceFrame_ = frame;
   return nextPosition_ < positionCount_ ? positionFrames_[nextPosition_]
                                         : std::numeric_limits<int32_t>::max();
 }
 
-void ILv2Effect::ReadPosition(const LV2_Atom_Object* object, Transport& transport) const {
-  transport.known = true;
+void ILv2Effect::ReadPosition(const LV2_Atom_Object* object, int32_t offset) {
+  transport_.known = true;
   auto number = [this](const LV2_Atom* atom, double& out) {
     if (!atom) return false;
     double value = 0.0;
@@ -262,14 +257,15 @@ void ILv2Effect::ReadPosition(const LV2_Atom_Object* object, Transport& transpor
                       uris_.timeBarBeat, &barBeat, uris_.timeBeatsPerBar, &beatsPerBar,
                       uris_.timeBeatUnit, &beatUnit, uris_.timeBar, &bar, 0);
   double value = 0.0;
-  if (number(speed, value)) transport.speed = value;
-  if (number(frame, value)) transport.frame = value;
-  if (number(bpm, value) && value > 0.0) transport.bpm = value;
-  if (number(barBeat, value) && value >= 0.0) transport.barBeat = value;
-  if (number(beatsPerBar, value) && value > 0.0) transport.beatsPerBar = value;
+  if (number(speed, value)) transport_.speed = value;
+  // The transport frame is kept for the call's first sample.
+  if (number(frame, value)) transport_.frame = value - offset * transport_.speed;
+  if (number(bpm, value) && value > 0.0) transport_.bpm = value;
+  if (number(barBeat, value) && value >= 0.0) transport_.barBeat = value;
+  if (number(beatsPerBar, value) && value > 0.0) transport_.beatsPerBar = value;
   if (number(beatUnit, value) && value >= 1.0 && value <= 256.0)
-    transport.beatUnit = static_cast<int32_t>(value);
-  if (number(bar, value)) transport.bar = static_cast<int64_t>(value);
+    transport_.beatUnit = static_cast<int32_t>(value);
+  if (number(bar, value)) transport_.bar = static_cast<int64_t>(value);
 }
 
 void ILv2Effect::WriteEvents(uint32_t frames) {
@@ -376,7 +372,7 @@ bool ILv2Effect::IsTransportRunning() {
 }
 
 int ILv2Effect::GetSamplePosition() {
-  const double position = transport_.frame + sliceFrame_ * transport_.speed;
+  const double position = transport_.frame + SliceOffset() * transport_.speed;
   if (!(position >= 0.0)) return 0;
   constexpr double kLargest = std::numeric_limits<int32_t>::max();
   return position + 0.5 >= kLargest ? std::numeric_limits<int32_t>::max()
@@ -397,7 +393,7 @@ void ILv2Effect::GetTransportInfo(ITransportInfo* info) {
   *info = ITransportInfo{};
   if (!transport_.known) return;
   const double rate = GetSampleRate();
-  info->samplePosition = transport_.frame + sliceFrame_ * transport_.speed;
+  info->samplePosition = transport_.frame + SliceOffset() * transport_.speed;
   info->tempo = transport_.bpm;
   info->numerator = static_cast<int>(transport_.beatsPerBar);
   info->denominator = transport_.beatUnit;

@@ -101,7 +101,7 @@ class ILv2Effect : public IEffectBase {
   struct Transport {
     bool known = false;  // a position has arrived
     double speed = 1.0;
-    double frame = 0.0;  // of the call's first sample, or of the position's own
+    double frame = 0.0;  // at the call's first sample
     double bpm = 120.0;
     double beatsPerBar = 4.0;
     int32_t beatUnit = 4;
@@ -117,7 +117,8 @@ class ILv2Effect : public IEffectBase {
   void ApplyControlPorts();
   // MIDI in goes to ProcessMidiMessage, SysEx to the queue, positions are noted for the slices.
   void ReadEvents(uint32_t frames);
-  void ReadPosition(const LV2_Atom_Object* object, Transport& transport) const;
+  // A position at offset frames into the call.
+  void ReadPosition(const LV2_Atom_Object* object, int32_t offset);
   void WriteEvents(uint32_t frames);
   void Notify(int index, uint32_t flags, double normalized);
 
@@ -137,7 +138,6 @@ class ILv2Effect : public IEffectBase {
   int32_t positionFrames_[kMaxPositionsPerCall] = {};
   int positionCount_ = 0;
   int nextPosition_ = 0;
-  int32_t sliceFrame_ = 0;  // frames into the call where the transport values hold
 
   std::unique_ptr<PendingNotice[]> notices_;
   int64_t droppedOutput_ = 0;
