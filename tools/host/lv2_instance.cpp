@@ -238,7 +238,6 @@ class Lv2Instance : public PluginInstance {
 
   bool ReadPorts(std::string& error) {
     Node input(lilv_new_uri(world_, LV2_CORE__InputPort));
-    Node output(lilv_new_uri(world_, LV2_CORE__OutputPort));
     Node control(lilv_new_uri(world_, LV2_CORE__ControlPort));
     Node audio(lilv_new_uri(world_, LV2_CORE__AudioPort));
     Node atom(lilv_new_uri(world_, LV2_ATOM__AtomPort));
@@ -290,7 +289,7 @@ class Lv2Instance : public PluginInstance {
         (lilv_port_is_a(plugin_, port, input.node) ? audioInPorts_ : audioOutPorts_).push_back(i);
       } else if (lilv_port_is_a(plugin_, port, atom.node)) {
         (lilv_port_is_a(plugin_, port, input.node) ? atomInPorts_ : atomOutPorts_).push_back(i);
-      } else if (!lilv_port_is_a(plugin_, port, output.node)) {
+      } else {
         error = "port " + std::to_string(i) + " is of a kind this host cannot connect";
         return false;
       }
