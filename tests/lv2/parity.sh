@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The LV2 build and the VST 2 build in tintinna-host: the same arguments must give the same MIDI
-# file byte for byte, and the same saved state. Continuous parameters are given normalized: LV2
-# hosts show a plain number where VST 2 shows the plug-in's own text, so a displayed value can
-# resolve to different settings (see README).
+# file byte for byte, and the same saved state; a folder that is no bundle is refused. Continuous
+# parameters are given normalized: LV2 hosts show a plain number where VST 2 shows the plug-in's
+# own text, so a displayed value can resolve to different settings (see README).
 # usage: parity.sh HOST VST2_PLUGIN LV2_BUNDLE
 set -uo pipefail
 host=$1 vst2=$2 lv2=$3
@@ -30,6 +30,14 @@ for line in "${cases[@]}"; do
       { echo "$format run failed: $line"; cat "$work/$format.txt"; failed=1; }
   done
   cmp -s "$work/vst2.mid" "$work/lv2.mid" || { echo "MIDI differs: $line"; failed=1; }
+done
+# Bundles that are none: refused with the reason, never run.
+mkdir "$work/empty.lv2"
+for bundle in missing empty; do
+  if "$host" --quiet --seconds 1 "$work/$bundle.lv2" >"$work/refused.txt" 2>&1 ||
+    ! grep -Eq "no such LV2 bundle|describes no LV2 plug-in" "$work/refused.txt"; then
+    echo "the $bundle bundle was not refused:"; cat "$work/refused.txt"; failed=1
+  fi
 done
 cmp "$work/vst2.saved" "$work/lv2.saved" || { echo "saved states differ"; failed=1; }
 exit $failed
