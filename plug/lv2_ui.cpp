@@ -31,6 +31,7 @@ class Lv2Ui {
       : plugin_(plugin), write_(write), controller_(controller), touch_(touch), idle_(idle) {}
 
   ~Lv2Ui() {
+    if (!open_) return;
     plugin_.EditorClosed();
     if (IGraphicsCore* editor = plugin_.GetEditor()) editor->CloseEditorWindow();
   }
@@ -38,9 +39,11 @@ class Lv2Ui {
   // The editor's window inside parent, or null.
   void* Open(void* parent) {
     IGraphicsCore* editor = plugin_.GetEditor();
-    if (!editor || !parent) return nullptr;
+    // One UI at a time: a second would take the first one's window, which the first then closes.
+    if (!editor || !parent || editor->GetEditorWindow()) return nullptr;
     void* window = editor->OpenEditorWindow(parent);
-    if (window) plugin_.EditorOpened();
+    open_ = window != nullptr;
+    if (open_) plugin_.EditorOpened();
     return window;
   }
 
@@ -78,6 +81,7 @@ class Lv2Ui {
   LV2UI_Controller controller_;
   const LV2UI_Touch* touch_;
   bool idle_;
+  bool open_ = false;
 };
 
 Lv2Ui* Of(LV2UI_Handle handle) {

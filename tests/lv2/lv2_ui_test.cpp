@@ -107,6 +107,13 @@ TEST(Lv2Ui, ShowsTheSnapshotInTheHostWindowAndADragWritesThroughTheHostInOneTouc
     ADD_FAILURE() << "the first picture differs from the snapshot; see lv2-ui-window.png";
   }
 
+  // A second UI of the same plug-in is refused, and leaves the first one's window alone.
+  LV2UI_Widget second = nullptr;
+  EXPECT_EQ(ui->instantiate(ui, "urn:tintinna:chimes", TINTINNA_LV2_BUNDLE, &UiHost::Write, &host,
+                            &second, uiFeatures),
+            nullptr);
+  EXPECT_EQ(screen.Children(parent), std::vector<Window>{editor});
+
   // WSpeed's handle from 10 (of 30), 60 pixels to the right.
   const int handleX = kWSpeedTrackLeft + (150 - 36) / 3 + 18;
   screen.Drag(editor, handleX, kWSpeedY, handleX + 60, kWSpeedY, 6);
