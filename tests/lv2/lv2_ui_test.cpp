@@ -126,10 +126,17 @@ TEST(Lv2Ui, ShowsTheSnapshotInTheHostWindowAndADragWritesThroughTheHostInOneTouc
   ui->cleanup(handle);
   dsp->cleanup(plugin);
   screen.DestroyWindow(parent);
-  dlclose(library);
+  // The library stays loaded: a leak checker names what it holds only while it is.
 }
 
 }  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// fontconfig loses a few bytes once per process, inside the plug-in's text path.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+#endif
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
