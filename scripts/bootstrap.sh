@@ -22,7 +22,12 @@ packages=(
   ardour
   # the LV2 build: headers and vocabularies, the Turtle validator, and lilv for the host and tests
   lv2-dev sordi lilv-utils liblilv-dev
+  # what qtractor's CLAP scanner needs (the scanner itself is extracted below)
+  libqt6core6
 )
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,10 +37,25 @@ done
 
 if ((${#missing[@]})); then
   echo "bootstrap: installing ${missing[*]}"
-  sudo=""
-  [[ $(id -u) -eq 0 ]] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "bootstrap: all packages present"
+fi
+
+# qtractor's CLAP scanner, a host that is not ours, for the CLAP test: taken out of the package
+# without installing qtractor and its JACK and GUI dependencies.
+scan_root=$(cd "$(dirname "$0")/.." && pwd)/build/third_party/qtractor
+scanner=lib/x86_64-linux-gnu/qtractor/qtractor_plugin_scan
+if [[ ! -x /usr/$scanner && ! -x $scan_root/usr/$scanner ]]; then
+  echo "bootstrap: extracting qtractor's plug-in scanner"
+  download=$(mktemp -d)
+  chmod a+rwx "$download"  # apt downloads as its own user
+  if ! (cd "$download" && apt-get download -qq qtractor); then
+    $sudo apt-get update -qq
+    (cd "$download" && apt-get download -qq qtractor)
+  fi
+  mkdir -p "$scan_root"
+  dpkg-deb -x "$download"/qtractor_*.deb "$scan_root"
+  rm -rf "$download"
 fi
