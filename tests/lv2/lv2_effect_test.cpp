@@ -62,7 +62,14 @@ class Lv2Host {
     lv2_atom_forge_pop(&forge, &sequence);
     auto* output = reinterpret_cast<LV2_Atom_Sequence*>(out_.data());
     output->atom.size = capacity_ - sizeof(LV2_Atom);
+    for (uint32_t i = 0; i < kFrames; ++i) {
+      audio_[0][i] = 0.25f * static_cast<float>(i % 7);
+      audio_[1][i] = -audio_[0][i];
+    }
     plugin_->Run(kFrames);
+    // The audio passes through unchanged.
+    EXPECT_EQ(audio_[2], audio_[0]);
+    EXPECT_EQ(audio_[3], audio_[1]);
     EXPECT_LE(output->atom.size + sizeof(LV2_Atom), capacity_);
     EXPECT_EQ(out_.back(), 0xAAAAAAAAAAAAAAAAull) << "written past the output's capacity";
     std::vector<Event> events;
