@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plug/lv2/plugin_adapter.h"
+#include "tests/support/allocation_counter.h"
 
 namespace {
 
@@ -66,7 +67,9 @@ class Lv2Host {
       audio_[0][i] = 0.25f * static_cast<float>(i % 7);
       audio_[1][i] = -audio_[0][i];
     }
+    allocation_counter::Start();
     plugin_->Run(kFrames);
+    allocations_ += allocation_counter::Stop();
     // The audio passes through unchanged.
     EXPECT_EQ(audio_[2], audio_[0]);
     EXPECT_EQ(audio_[3], audio_[1]);
@@ -84,6 +87,7 @@ class Lv2Host {
 
   std::unique_ptr<ILv2Effect> plugin_;
   std::vector<float> controls_;
+  long allocations_ = 0;  // made inside the plug-in's runs
 
  private:
   static LV2_URID MapOf(LV2_URID_Map_Handle handle, const char* uri) {
@@ -106,7 +110,7 @@ int NoteOns(const std::vector<Event>& events) {
   return count;
 }
 
-TEST(Lv2Effect, PassesHostMidiThroughInTimeOrderAmongTheChimesAndFreezesWhenStopped) {
+TEST(Lv2Effect, PassesHostMidiThroughInTimeOrderAmongTheChimesFreezesWhenStoppedAndNeverAllocates) {
   Lv2Host host;
   host.controls_[kWindSpeed] = 30.0f;
   int chimes = 0;
@@ -123,6 +127,7 @@ TEST(Lv2Effect, PassesHostMidiThroughInTimeOrderAmongTheChimesAndFreezesWhenStop
                 (events[i].frame == 400 && events[i].bytes == std::vector<uint8_t>{0xC1, 5});
     }
     chimes += NoteOns(events);
+    if (call == 500) host.controls_[kWindSpeed] = 29.0f;
   }
   EXPECT_EQ(passed, 2000);
   EXPECT_GT(chimes, 10);
@@ -135,6 +140,7 @@ TEST(Lv2Effect, PassesHostMidiThroughInTimeOrderAmongTheChimesAndFreezesWhenStop
   int rolling = 0;
   for (int call = 0; call < 400; ++call) rolling += NoteOns(host.Run(1.0f));
   EXPECT_GT(rolling, 10);
+  EXPECT_EQ(host.allocations_, 0) << "the audio thread allocated";
 }
 
 TEST(Lv2Effect, AFullOutputDropsEventsInsteadOfOverrunningIt) {
