@@ -11,9 +11,10 @@
 // which is checked. The logger's first playing call is at the song position Ardour reports for
 // it (0, unless the logger joined late); from there on the logger's own count of frames gives
 // the time, since Ardour may repeat a position while the transport starts. Every note-on and
-// note-off the engine means to send before the transport stops must arrive at its time, in the
-// engine's order (by time, and as sent at equal times), and no other note may arrive.
-// Controllers are not compared: Ardour does not always pass on the very first one.
+// note-off and controller the engine means to send before the transport stops must arrive at its
+// time, in the engine's order (by time, and as sent at equal times), and nothing else may arrive.
+// The parameter values printed before the session was saved must be the ones printed after it
+// was loaded again.
 // Exit status: 0 all arrived, 1 a fault found, 2 the files could not be read.
 #include <algorithm>
 #include <cctype>
@@ -36,16 +37,20 @@ struct Note {
   bool operator==(const Note&) const = default;
 };
 
+// Notes and controllers: what the engine sends.
 bool IsNote(int status) {
   const int kind = status & 0xF0;
-  return kind == 0x80 || kind == 0x90;
+  return kind == 0x80 || kind == 0x90 || kind == 0xB0;
 }
 
 std::string Describe(const Note& n) {
   char text[64];
+  const int kind = n.status & 0xF0;
   std::snprintf(text, sizeof text, "%lld %s %02X %02X %02X", n.time,
-                (n.status & 0xF0) == 0x90 && n.velocity > 0 ? "on " : "off", n.status, n.key,
-                n.velocity);
+                kind == 0xB0                     ? "cc "
+                : kind == 0x90 && n.velocity > 0 ? "on "
+                                                 : "off",
+                n.status, n.key, n.velocity);
   return text;
 }
 
@@ -173,6 +178,28 @@ int NoteOns(const std::vector<Note>& notes) {
   }));
 }
 
+int Controllers(const std::vector<Note>& notes) {
+  return static_cast<int>(std::count_if(notes.begin(), notes.end(),
+                                        [](const Note& n) { return (n.status & 0xF0) == 0xB0; }));
+}
+
+std::string Summary(const std::vector<Note>& notes) {
+  const int ons = NoteOns(notes), controllers = Controllers(notes);
+  return std::to_string(ons) + " note-ons, " +
+         std::to_string(static_cast<int>(notes.size()) - ons - controllers) + " note-offs, " +
+         std::to_string(controllers) + " controllers";
+}
+
+// Lines "roll_session: WHEN parameter INDEX = VALUE" of the Ardour output, for one WHEN.
+std::vector<std::string> ParameterLines(const std::string& path, const std::string& when) {
+  std::ifstream in(path);
+  std::vector<std::string> values;
+  const std::string prefix = "roll_session: " + when + " parameter ";
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(prefix, 0) == 0) values.push_back(line.substr(prefix.size()));
+  return values;
+}
+
 // Notes of `from` that `other` lacks, matched one to one on time and bytes.
 std::vector<Note> Unmatched(const std::vector<Note>& from, std::vector<Note> other) {
   std::vector<Note> left;
@@ -224,11 +251,8 @@ int main(int argc, char** argv) {
 
   std::cout << "block " << block << ": " << run.playingCalls << " calls rolling, " << run.stop
             << " frames\n"
-            << "intended: " << NoteOns(intended) << " note-ons, "
-            << intended.size() - NoteOns(intended) << " note-offs\n"
-            << "arrived:  " << NoteOns(arrived) << " note-ons, "
-            << arrived.size() - NoteOns(arrived) << " note-offs, " << run.controllers
-            << " controller messages\n";
+            << "intended: " << Summary(intended) << "\n"
+            << "arrived:  " << Summary(arrived) << " (" << run.controllers << " in all)\n";
   if (run.originTime > 0) {
     std::cout << "note: the logger's first playing call came at song position " << run.originTime
               << '\n';
@@ -264,8 +288,13 @@ int main(int argc, char** argv) {
     fault(std::to_string(run.outsideEvents) + " events came with deltaFrames outside the call");
   }
   if (run.droppedEvents > 0) fault("the logger overflowed");
+  const auto saved = ParameterLines(argv[4], "saved");
+  if (saved.empty() || saved != ParameterLines(argv[4], "loaded"))
+    fault("the reloaded session did not bring back the parameter values it was saved with");
   if (skipped > 0) fault("Ardour printed " + std::to_string(skipped) + " \"skipped\" lines");
   if (tooLate > 0) fault("Ardour printed " + std::to_string(tooLate) + " \"too late\" lines");
-  std::cout << (ok ? "every note arrived at its time, in order\n" : "");
+  std::cout << (ok ? "every note and controller arrived at its time, in order; the reload kept "
+                     "every parameter value\n"
+                   : "");
   return ok ? 0 : 1;
 }
