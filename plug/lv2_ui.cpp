@@ -1,14 +1,19 @@
 // The LV2 UI: the plug-in's own editor embedded in the host's parent window, reached through
 // instance-access; edits go to the host through its write function, host values come back as
-// port events. Every call here comes on the host's UI thread, which alone calls the host.
+// port events. Every call here comes on the host's UI thread, which alone calls the host. A host
+// that offers idle calls drives the editor's window with them; otherwise the editor's own thread
+// does.
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <string_view>
 
+#include "graphics/editor_loop.h"
+#include "graphics/editor_window.h"
 #include "graphics/graphics_core.h"
 #include "plug/lv2_entry.h"
 
@@ -24,6 +29,36 @@ const void* FindFeature(const LV2_Feature* const* features, const char* uri, boo
   return nullptr;
 }
 
+// The host's idle calls as the editor's driver: what arrived, then a tick whenever one is due.
+// suil calls every 33 ms, so ticks keep their own schedule rather than one per call.
+class IdleLoop : public IEditorLoop {
+ public:
+  bool Attach(IEditorDriven& editor) override {
+    editor_ = &editor;
+    connected_ = true;
+    nextTick_ = Clock::now();
+    return true;
+  }
+  void Detach() override { editor_ = nullptr; }
+
+  void Idle() {
+    if (!editor_) return;
+    if (connected_) connected_ = editor_->EventsWaiting();
+    const auto now = Clock::now();
+    if (now < nextTick_) return;
+    editor_->TickDue();
+    const auto period = std::chrono::milliseconds(editor_->TickPeriodMs());
+    // After a stall the schedule starts afresh instead of catching up in a burst.
+    nextTick_ = now - nextTick_ < period ? nextTick_ + period : now + period;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  IEditorDriven* editor_ = nullptr;
+  bool connected_ = false;
+  Clock::time_point nextTick_;
+};
+
 class Lv2Ui {
  public:
   Lv2Ui(ILv2Effect& plugin, LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -34,6 +69,7 @@ class Lv2Ui {
     if (!open_) return;
     plugin_.EditorClosed();
     if (IGraphicsCore* editor = plugin_.GetEditor()) editor->CloseEditorWindow();
+    DriveWith(nullptr);
   }
 
   // The editor's window inside parent, or null.
@@ -41,9 +77,13 @@ class Lv2Ui {
     IGraphicsCore* editor = plugin_.GetEditor();
     // One UI at a time: a second would take the first one's window, which the first then closes.
     if (!editor || !parent || editor->GetEditorWindow()) return nullptr;
+    if (idle_) DriveWith(&loop_);
     void* window = editor->OpenEditorWindow(parent);
     open_ = window != nullptr;
-    if (open_) plugin_.EditorOpened();
+    if (open_)
+      plugin_.EditorOpened();
+    else
+      DriveWith(nullptr);
     return window;
   }
 
@@ -60,11 +100,17 @@ class Lv2Ui {
   }
 
   int Idle() {
+    loop_.Idle();
     TellHost();
     return 0;
   }
 
  private:
+  // The loop that drives the editor's window from its next open on; null: its own thread.
+  void DriveWith(IEditorLoop* loop) {
+    if (auto* window = dynamic_cast<IEditorWindow*>(plugin_.GetEditor())) window->SetHostLoop(loop);
+  }
+
   // Passes on what the plug-in left for the host: a gesture's start, the newest value, its end.
   void TellHost() {
     for (int i = 0; i < plugin_.ParameterCount(); ++i) {
@@ -82,6 +128,7 @@ class Lv2Ui {
   const LV2UI_Touch* touch_;
   bool idle_;
   bool open_ = false;
+  IdleLoop loop_;
 };
 
 Lv2Ui* Of(LV2UI_Handle handle) {

@@ -1,6 +1,6 @@
 // The LV2 UI in a host of the test's own, on an Xvfb it starts itself: embedded in the host's
-// window with the snapshot's picture, driven by the host's idle calls, and a drag written
-// through the host's write function inside one touch.
+// window with the snapshot's picture, driven by the host's idle calls with no thread of its own,
+// and a drag written through the host's write function inside one touch.
 // GoogleTest before Xlib, whose macros (None, Bool) would clash with it.
 #include <gtest/gtest.h>
 // clang-format off
@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -29,6 +30,12 @@ using namespace std::chrono_literals;
 constexpr int kWidth = 800;
 constexpr int kHeight = 400;
 constexpr int kWSpeedTrackLeft = 70, kWSpeedY = 70;
+
+// The process's threads, as the kernel lists them.
+size_t Threads() {
+  const std::filesystem::directory_iterator tasks("/proc/self/task");
+  return static_cast<size_t>(std::distance(begin(tasks), end(tasks)));
+}
 
 struct UiHost {
   std::vector<std::pair<uint32_t, float>> writes;
@@ -77,9 +84,11 @@ TEST(Lv2Ui, ShowsTheSnapshotInTheHostWindowAndADragWritesThroughTheHostInOneTouc
   const LV2_Feature* uiFeatures[] = {&parentFeature, &instanceFeature, &idleFeature,
                                      &touchFeature,  &mapFeature,      nullptr};
   LV2UI_Widget widget = nullptr;
+  const size_t threads = Threads();
   LV2UI_Handle handle = ui->instantiate(ui, "urn:tintinna:chimes", TINTINNA_LV2_BUNDLE,
                                         &UiHost::Write, &host, &widget, uiFeatures);
   ASSERT_NE(handle, nullptr);
+  EXPECT_EQ(Threads(), threads) << "a host with idle calls got an editor thread of ours";
   const auto editor = static_cast<Window>(reinterpret_cast<uintptr_t>(widget));
   EXPECT_EQ(screen.Children(parent), std::vector<Window>{editor});
   const auto* idle =
