@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "tools/host/vst2_instance.h"
+#include "tools/host/vst3_instance.h"
 
 namespace host {
 
@@ -22,7 +23,7 @@ struct FormatEntry {
 // A new format's loader goes here: a function of LoadFunction's shape in its own family of
 // files (vst3_*, clap_*, lv2_*), in place of the null.
 constexpr FormatEntry kFormats[] = {
-    {PluginFormat::kVst3, "VST 3", ".vst3", nullptr},
+    {PluginFormat::kVst3, "VST 3", ".vst3", &LoadVst3},
     {PluginFormat::kClap, "CLAP", ".clap", nullptr},
     {PluginFormat::kLv2, "LV2", ".lv2", nullptr},
     {PluginFormat::kVst2, "VST 2", nullptr, &LoadVst2},
