@@ -4,25 +4,7 @@
 #include <algorithm>
 
 #include "graphics/graphics_core.h"
-
-namespace {
-
-// A box that holds the ink of length characters drawn in style within bounds: no glyph of a
-// text face is wider or taller than its size, and half a size more covers overhangs.
-IBounds InkBox(const IBounds& bounds, const ITextStyle& style, size_t length) {
-  if (length == 0) return {};
-  const int size = style.size > 0 ? style.size : 16;
-  const int width = static_cast<int>(std::min<size_t>(length, 1024)) * size;
-  const int margin = size / 2;
-  int left = bounds.left;
-  if (style.alignment == ITextStyle::kRight) left = bounds.right - width;
-  if (style.alignment == ITextStyle::kCentre) left = (bounds.left + bounds.right - width) / 2;
-  const IBounds ink{left - margin, bounds.top - margin, left + width + margin,
-                    std::max(bounds.bottom, bounds.top + 2 * size)};
-  return ink.Union(bounds);
-}
-
-}  // namespace
+#include "plug/effect_base.h"
 
 ITextControl::ITextControl(IEffectBase* owner, const IBounds& bounds, const ITextStyle& style,
                            const char* text)
@@ -42,20 +24,33 @@ void ITextControl::PublishLook() noexcept {
 }
 
 const ITextLook& ITextControl::Look() const noexcept {
-  if (middle_.load(std::memory_order_relaxed) & kFresh)
+  if (middle_.load(std::memory_order_relaxed) & kFresh) {
     front_ = middle_.exchange(front_, std::memory_order_acq_rel) & kSlotMask;
+    inkStale_ = true;
+  }
   return looks_[front_];
+}
+
+IBounds ITextControl::Ink(IGraphicsCore* graphics) {
+  const ITextStyle& style = Look().style;
+  // Measuring is font work: done again only when the text or its look changed.
+  if (!inkStale_) return ink_;
+  if (!graphics) return IGraphicsCore::EstimateStringInk(style, text_.c_str(), DrawBounds());
+  // An estimate (made before the editor's font is chosen) is not kept.
+  inkStale_ = !graphics->StringInk(style, text_.c_str(), DrawBounds(), ink_);
+  return ink_;
 }
 
 bool ITextControl::Draw(IGraphicsCore& graphics) {
   const ITextLook& look = Look();
-  drawnInk_ = InkBox(DrawBounds(), look.style, text_.size());
-  if (text_.empty()) return true;
-  return graphics.DrawString(look.style, text_.c_str(), DrawBounds());
+  const bool drawn = text_.empty() || graphics.DrawString(look.style, text_.c_str(), DrawBounds());
+  drawnInk_ = Ink(&graphics);
+  return drawn;
 }
 
 IBounds ITextControl::OverflowBounds() {
-  return InkBox(DrawBounds(), Look().style, text_.size()).Union(drawnInk_);
+  IEffectBase* owner = Owner();
+  return Ink(owner ? owner->GetEditor() : nullptr).Union(drawnInk_);
 }
 
 void ITextControl::SetGreyed(bool greyed) {
@@ -70,6 +65,7 @@ void ITextControl::SetText(const char* text) {
   if (text_ == text) return;
   MarkDirty(false);
   text_ = text;
+  inkStale_ = true;
 }
 
 void ITextControl::SetTextStyle(const ITextStyle& style) {
@@ -92,4 +88,5 @@ void ITextControl::KeepObserver(std::unique_ptr<IObserverInterface> observer) {
 
 void ITextControl::ReplaceText(std::string text) {
   text_ = std::move(text);
+  inkStale_ = true;
 }

@@ -34,8 +34,8 @@ class ITextControl : public IControl {
   bool Draw(IGraphicsCore& graphics) override;
   // [any look writer] Also switches the style's colour to the greyed or the normal colour.
   void SetGreyed(bool greyed) override;
-  // [editor] The text is drawn whole, past its bounds: a generous box around the ink of the
-  // current text and of the text drawn last.
+  // [editor] The text is drawn whole, past its bounds: a box around the ink of the current text
+  // and of the text drawn last (measured by the editor, IGraphicsCore::StringInk).
   IBounds OverflowBounds() override;
 
   // [editor] Marks dirty only when the text differs (null reads as "").
@@ -71,6 +71,8 @@ class ITextControl : public IControl {
 
   // Copies the writers' look into a free slot and hands it over; never waits.
   void PublishLook() noexcept;
+  // [editor] The ink of the current text, measured once per text, place and layout.
+  IBounds Ink(IGraphicsCore* graphics);
 
   // The writers' own copy, which they edit and publish.
   ITextLook writerLook_;
@@ -81,6 +83,8 @@ class ITextControl : public IControl {
   mutable uint32_t front_ = 0;
   mutable std::atomic<uint32_t> middle_{2};
   std::string text_;
-  IBounds drawnInk_;  // [editor] the box around the ink of the last draw
+  IBounds drawnInk_;              // [editor] the box around the ink of the last draw
+  IBounds ink_;                   // [editor] the ink of the current text, when measured
+  mutable bool inkStale_ = true;  // [editor] the text or the look changed since it was measured
   std::unique_ptr<IObserverInterface> keptObserver_;
 };

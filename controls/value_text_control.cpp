@@ -63,6 +63,10 @@ void IValueTextControl::OnMouseWheel(int, int, const IMouseModifiers& modifiers,
 
 void IValueTextControl::RefreshText() {
   const double value = Value();
+  // Every pass asks: the text is formatted again only when the value moved.
+  const bool ownValue = DefaultValue() >= 0.0;
+  if (ownValue && value == refreshedFor_) return;
+  refreshedFor_ = ownValue ? value : std::nan("");
   if (ownParameter_) ownParameter_->SetFromNormalized(value);
   if (!showValue_) return;
   const IParameter* parameter = DisplayedParameter();

@@ -45,4 +45,5 @@ class IValueTextControl : public ITextControl {
   bool showValue_;
   bool showUnit_;
   IParameter* ownParameter_;
+  double refreshedFor_ = -1.0;  // [editor] the value the text was last made for
 };

@@ -21,9 +21,13 @@ else()
   target_sources(tintinna_graphics PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/editor_window_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/editor_window_x11.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/editor_thread_loop_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/x11_entry_box.cpp
     ${CMAKE_CURRENT_LIST_DIR}/x11_errors.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/x11_events.cpp
     ${CMAKE_CURRENT_LIST_DIR}/x11_input.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/x11_value_entry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/x11_window.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_renderer_freetype.cpp)
   target_link_libraries(tintinna_graphics PRIVATE Freetype::Freetype Fontconfig::Fontconfig
                                                   X11::X11 X11::Xext Threads::Threads

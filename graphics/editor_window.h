@@ -5,8 +5,10 @@
 //
 // Threads. On Windows everything runs on the thread that owns the host's window (the thread that
 // calls the editor-open request), except what IGraphicsCore documents for its value pushes. On
-// Linux the open window has a thread of its own (editor_window_x11.cpp) that runs the tick, the
-// drawing, input and the entry; the host's requests hand over to it.
+// Linux the open window is driven (editor_loop.h) by a thread of its own, or by the host's GUI
+// loop when an adapter supplies one: that thread runs the tick, the drawing, input and the entry.
+// The window opens and closes on the thread of the host's requests, which must not hold the
+// plug-in's lock (the display server may be slow; the audio thread must not wait for it).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +18,7 @@
 #include "graphics/value_entry_refresh.h"
 #include "plug/parameter.h"
 
+class IEditorLoop;
 class TextRenderer;
 
 class IEditorWindow : public IGraphicsRaster {
@@ -52,6 +55,9 @@ class IEditorWindow : public IGraphicsRaster {
   // colour (and take their own alignment). Placed at the top of the bounds, not clipped to them
   // nor to the draw bounds, only to the surface. True when text of some height was laid out.
   bool DrawString(const ITextStyle& style, const char* text, const IBounds& bounds) override;
+  // Measured with the editor's font once the first string chose it; the core's estimate before.
+  bool StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                 IBounds& ink) override;
   void Resize(int width, int height) override;
   bool IsWindowOpen() override { return window_ != nullptr; }
   void OpenValueEntry(IControl* control, IParameter* parameter, bool textMode) override;
@@ -73,6 +79,10 @@ class IEditorWindow : public IGraphicsRaster {
   // The library's module (an HMODULE on Windows, any handle inside the library elsewhere); set
   // by the plug-in right after construction.
   void SetModuleHandle(void* module) noexcept { moduleHandle_ = module; }
+  // Linux: the host's GUI loop that drives the window from the next open on (not owned; null,
+  // the default, for a thread of the editor's own). It must outlive the open window. Ignored on
+  // Windows, where the window runs on the host's window thread anyway.
+  void SetHostLoop(IEditorLoop* loop) noexcept { hostLoop_ = loop; }
   void* ModuleHandle() const noexcept { return moduleHandle_; }
   int32_t GetEntryState() const noexcept { return entryState_; }
   bool IsEntryOpen() const noexcept { return entryBox_ != nullptr; }
@@ -148,5 +158,6 @@ class IEditorWindow : public IGraphicsRaster {
   void* parentWindow_ = nullptr;
   std::unique_ptr<TextRenderer> textRenderer_;  // the FreeType text path (not on Windows)
   ValueEntryRefresh entryRefresh_;
-  void* session_ = nullptr;  // the X11 window's own thread and display connection (Linux)
+  void* session_ = nullptr;  // the open X11 window, its connection and driver (Linux)
+  IEditorLoop* hostLoop_ = nullptr;
 };

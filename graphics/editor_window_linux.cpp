@@ -24,6 +24,14 @@ bool IEditorWindow::DrawString(const ITextStyle& style, const char* text, const 
                                    style.alignment) != 0;
 }
 
+bool IEditorWindow::StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                              IBounds& ink) {
+  if (!fontSelected_ || !textRenderer_ || !text || !*text)
+    return IGraphicsRaster::StringInk(style, text, bounds, ink);
+  ink = textRenderer_->InkBounds(text, bounds, style.alignment).Union(bounds);
+  return true;
+}
+
 void IEditorWindow::Resize(int width, int height) {
   int dw = 0, dh = 0;
   ResizeCoreAndSurface(width, height, dw, dh);

@@ -368,6 +368,25 @@ bool IEditorWindow::DrawString(const ITextStyle& style, const char* text, const 
   return height != 0;
 }
 
+bool IEditorWindow::StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                              IBounds& ink) {
+  auto dc = surface_ ? static_cast<HDC>(surface_->GetDeviceContext()) : nullptr;
+  if (!fontSelected_ || dc == nullptr || text == nullptr || *text == '\0')
+    return IGraphicsRaster::StringInk(style, text, bounds, ink);
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_NOCLIP | DT_LEFT);  // the widest line, all lines
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  int left = bounds.left;
+  if (style.alignment == ITextStyle::kCentre) left = bounds.left + (bounds.Width() - width) / 2;
+  if (style.alignment == ITextStyle::kRight) left = bounds.right - width;
+  // Glyphs reach past their advance (overhangs, the ClearType fringe), and centring rounds.
+  const int margin = style.size / 4 > 2 ? style.size / 4 : 2;
+  ink =
+      IBounds{left - margin, bounds.top - 1, left + width + margin, bounds.top + height + 1}.Union(
+          bounds);
+  return true;
+}
+
 void IEditorWindow::Resize(int width, int height) {
   // The entry's control is deleted with the others.
   if (entryBox_ != nullptr) EditorWindowMessages::CloseEntry(*this);

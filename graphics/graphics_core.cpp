@@ -2,6 +2,9 @@
 // key dispatch.
 #include "graphics/graphics_core.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "controls/bitmap_control.h"
 #include "controls/control.h"
 #include "plug/effect_base.h"
@@ -20,6 +23,7 @@ IGraphicsCore::~IGraphicsCore() {
 int IGraphicsCore::AttachControl(IControl* control) {
   if (!control) return -1;
   const int index = controls_.Count();
+  overflow_.clear();  // every box is asked for again
   if (!controls_.Add(control)) {
     delete control;  // ownership was handed over; nothing else can free it
     return -1;
@@ -31,6 +35,7 @@ void IGraphicsCore::AttachBackground(int resourceId, const char* resourceName) {
   const IImage image = LoadSkinImage(resourceId, resourceName, 1);
   // Inserted even when the image failed to load, so that every other control keeps its index.
   auto* background = new IBitmapControl(plugin_, 0, 0, -1, image, IBlend{IBlend::kCopy, 1.0f});
+  overflow_.clear();
   if (!controls_.Insert(0, background)) delete background;
 }
 
@@ -56,13 +61,35 @@ void IGraphicsCore::SetControlFromPlugin(int controlIndex, double normalized) {
   if (IControl* control = controls_.Get(controlIndex)) control->SetValueFromPlugin(normalized);
 }
 
+bool IGraphicsCore::StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                              IBounds& ink) {
+  ink = EstimateStringInk(style, text, bounds);
+  return false;
+}
+
+IBounds IGraphicsCore::EstimateStringInk(const ITextStyle& style, const char* text,
+                                         const IBounds& bounds) {
+  const size_t length = text ? std::strlen(text) : 0;
+  if (length == 0) return bounds;
+  const int size = style.size > 0 ? style.size : 16;
+  const int width = static_cast<int>(std::min<size_t>(length, 1024)) * size;
+  const int margin = size / 2;
+  int left = bounds.left;
+  if (style.alignment == ITextStyle::kRight) left = bounds.right - width;
+  if (style.alignment == ITextStyle::kCentre) left = (bounds.left + bounds.right - width) / 2;
+  const IBounds ink{left - margin, bounds.top - margin, left + width + margin,
+                    std::max(bounds.bottom, bounds.top + 2 * size)};
+  return ink.Union(bounds);
+}
+
 void IGraphicsCore::MarkAllControlsDirty() {
   const int count = controls_.Count();
   for (int i = 0; i < count; ++i) controls_.Get(i)->MarkDirty(false);
 }
 
 bool IGraphicsCore::CollectDirtyArea(IBounds& area) {
-  bool anyDirty = false;
+  pieces_.clear();
+  dirty_.clear();
   const int count = controls_.Count();
   for (int i = 0; i < count; ++i) {
     IControl* control = controls_.Get(i);
@@ -72,22 +99,52 @@ bool IGraphicsCore::CollectDirtyArea(IBounds& area) {
     control->NoteScanned();
     if (control->IsDirty()) {
       area = area.Union(control->DrawBounds());
-      anyDirty = true;
+      dirty_.push_back(control);
     }
   }
-  if (anyDirty) area = CoverOverflow(area);
-  return anyDirty;
+  if (dirty_.empty()) return false;
+  area = CoverOverflow(area);
+  // Each changed control, with the ink of every text around it, is a piece of its own, and
+  // pieces that meet are one: a pass over far-apart controls need not draw all between them.
+  for (const IControl* control : dirty_) {
+    if (control->DrawBounds().IsEmpty()) continue;
+    IBounds piece = dirty_.size() == 1 ? area : GrowOverInk(control->DrawBounds());
+    for (auto other = pieces_.begin(); other != pieces_.end();) {
+      if (!piece.Intersects(*other) && !other->Intersects(piece)) {
+        ++other;
+        continue;
+      }
+      piece = GrowOverInk(piece.Union(*other));
+      pieces_.erase(other);
+      other = pieces_.begin();
+    }
+    pieces_.push_back(piece);
+  }
+  collected_ = area;
+  return true;
 }
 
 IBounds IGraphicsCore::CoverOverflow(IBounds area) {
   const int count = controls_.Count();
-  overflow_.assign(static_cast<size_t>(count), IBounds{});
+  if (overflow_.size() != static_cast<size_t>(count)) {
+    overflow_.assign(static_cast<size_t>(count), IBounds{});
+    overflowStale_.assign(static_cast<size_t>(count), 1);
+  }
   const IBounds editor{0, 0, width_, height_};
   for (int i = 0; i < count; ++i) {
+    // A control's ink changes only with its text or look, which make it dirty, and when it is
+    // drawn: the others keep their box from the last pass.
     IControl* control = controls_.Get(i);
-    if (!control->IsHidden())
-      overflow_[static_cast<size_t>(i)] = control->OverflowBounds().Intersection(editor);
+    const auto at = static_cast<size_t>(i);
+    if (!overflowStale_[at] && !control->IsDirty()) continue;
+    overflowStale_[at] = 0;
+    overflow_[at] =
+        control->IsHidden() ? IBounds{} : control->OverflowBounds().Intersection(editor);
   }
+  return GrowOverInk(area);
+}
+
+IBounds IGraphicsCore::GrowOverInk(IBounds area) const {
   // Text is drawn whole: every control the area meets must have all its ink inside the area,
   // over a background repainted beneath it, or its edges are blended twice.
   for (bool grown = true; grown;) {
@@ -110,15 +167,27 @@ bool IGraphicsCore::DrawArea(const IBounds& updateArea) {
     PresentArea(updateArea);
     return true;
   }
-  const IBounds area = CoverOverflow(updateArea);
-  drawBounds_ = area;
-  for (int i = 0; i < count; ++i) {
-    IControl* control = controls_.Get(i);
-    const bool meets = area.Intersects(control->DrawBounds()) ||
-                       area.Intersects(overflow_[static_cast<size_t>(i)]);
-    if (!control->IsHidden() && meets) control->Draw(*this);
-    control->MarkClean();
+  // The area the last scan collected is drawn piece by piece; any other as a whole.
+  IBounds area = updateArea;
+  if (pieces_.empty() || !(updateArea == collected_)) {
+    area = CoverOverflow(updateArea);
+    pieces_.assign(1, area);
   }
+  for (const IBounds& piece : pieces_) {
+    drawBounds_ = piece;
+    for (int i = 0; i < count; ++i) {
+      IControl* control = controls_.Get(i);
+      const bool meets = piece.Intersects(control->DrawBounds()) ||
+                         piece.Intersects(overflow_[static_cast<size_t>(i)]);
+      if (!meets || control->IsHidden()) continue;
+      control->Draw(*this);
+      overflowStale_[static_cast<size_t>(i)] = 1;
+    }
+  }
+  pieces_.clear();
+  for (int i = 0; i < count; ++i) controls_.Get(i)->MarkClean();
+  drawBounds_ = area;
+  // Outside the pieces the surface did not change: the whole area is presented as it is.
   return PresentArea(area);
 }
 
@@ -239,5 +308,6 @@ void IGraphicsCore::Resize(int width, int height) {
   ReleaseMouse();
   SetEntry(nullptr, nullptr);  // the entry's control is about to go
   controls_.DeleteAll();
+  overflow_.clear();
   if (plugin_) plugin_->EditorResized(width, height);
 }

@@ -78,6 +78,15 @@ class IGraphicsCore {
   virtual void KeepImage(const IImage& image) = 0;
   virtual void ReleaseImage(const IImage& image) = 0;
   virtual void OpenValueMenu(IControl* control, IParameter* parameter, int itemsPerColumn) = 0;
+  // [editor] ink <- a box holding every pixel DrawString would touch for the same arguments,
+  // and the bounds themselves. True when measured with the font DrawString uses (a result to
+  // keep); the core only estimates (EstimateStringInk) and says false.
+  virtual bool StringInk(const ITextStyle& style, const char* text, const IBounds& bounds,
+                         IBounds& ink);
+  // A generous box: no glyph is wider or taller than the style's size, and half a size more
+  // covers overhangs.
+  static IBounds EstimateStringInk(const ITextStyle& style, const char* text,
+                                   const IBounds& bounds);
 
   // ---- Controls ----------------------------------------------------------------------------
   // [editor] Takes ownership; returns the control's index (the previous count), or -1 for a
@@ -99,11 +108,13 @@ class IGraphicsCore {
   // ---- Redraw, driven by the window layer --------------------------------------------------
   // [editor] Notifies each control's observers, then unites the dirty controls' bounds into
   // area (pass it all zero), widened to hold the whole ink of every text it meets; true if any
-  // was dirty.
+  // was dirty. It also notes the pieces of that area that changed: each dirty control widened
+  // the same way, pieces that meet joined.
   bool CollectDirtyArea(IBounds& area);
   // [editor] Widens the area as the scan does, draws every visible control meeting it, in index
   // order, marks all clean (a control changed since the scan looked at it stays dirty), and
-  // presents the widened area.
+  // presents the widened area. Given the area the last scan returned, it draws only the pieces
+  // that changed, one after the other (clipped to each), and presents the whole area.
   bool DrawArea(const IBounds& updateArea);
 
   // ---- Mouse and keys [editor], in window-client coordinates -------------------------------
@@ -144,8 +155,10 @@ class IGraphicsCore {
     entryParameter_ = parameter;
   }
   void DropCapture() noexcept;
-  // The area grown until it holds every overflow box it meets (fills overflow_).
+  // The area grown until it holds every overflow box it meets (brings overflow_ up to date).
   IBounds CoverOverflow(IBounds area);
+  // The area grown over the ink boxes it meets, as they are.
+  IBounds GrowOverInk(IBounds area) const;
   void BeginGesture(const IControl& control);
   void EndGesture();
   template <class Edit>
@@ -162,6 +175,10 @@ class IGraphicsCore {
   int32_t capturedControl_ = -1;
   int32_t lastMouseX_ = 0;
   int32_t lastMouseY_ = 0;
-  int32_t gestureParameter_ = -1;  // the parameter whose edit a press opened
-  std::vector<IBounds> overflow_;  // each control's OverflowBounds, for one pass
+  int32_t gestureParameter_ = -1;       // the parameter whose edit a press opened
+  std::vector<IBounds> overflow_;       // each control's OverflowBounds, kept between passes
+  std::vector<uint8_t> overflowStale_;  // the box must be asked for again
+  std::vector<IBounds> pieces_;         // what the last scan found changed
+  std::vector<const IControl*> dirty_;  // the controls it found dirty
+  IBounds collected_;                   // the area the last scan returned
 };

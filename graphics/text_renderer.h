@@ -26,6 +26,9 @@ class TextRenderer {
   // of the laid-out text, 0 when there is no font or no text.
   virtual int RenderText(RasterBitmap* surface, const char* text, const IBounds& bounds,
                          uint32_t colour, int alignment) = 0;
+  // The pixels RenderText would touch for the same text, bounds and alignment (before the
+  // surface clips); empty without a font or ink.
+  virtual IBounds InkBounds(const char* text, const IBounds& bounds, int alignment) = 0;
   // Advance width of one line of text in pixels, 0 without a font.
   virtual int MeasureText(const char* text) = 0;
   // Ascent plus descent in pixels, 0 without a font.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 #include "graphics/text_renderer.h"
@@ -52,12 +53,16 @@ class FreeTypeTextRenderer final : public TextRenderer {
   bool SelectFont(const ITextStyle& style) override;
   int RenderText(RasterBitmap* surface, const char* text, const IBounds& bounds, uint32_t colour,
                  int alignment) override;
+  IBounds InkBounds(const char* text, const IBounds& bounds, int alignment) override;
   int MeasureText(const char* text) override;
   int LineHeight() const override { return face_ ? lineHeight_ : 0; }
 
  private:
   const Glyph& GlyphFor(unsigned char byte);
   int32_t LineWidth(const char* begin, const char* end);
+  // Lays text out as RenderText does: each glyph with its pen position and baseline.
+  template <class Visit>
+  int Layout(const char* text, const IBounds& bounds, int alignment, Visit visit);
   void DrawGlyph(RasterBitmap& surface, const Glyph& glyph, int32_t penX, int32_t baseline,
                  uint32_t colour);
 
@@ -69,6 +74,10 @@ class FreeTypeTextRenderer final : public TextRenderer {
 };
 
 bool FindFontFile(const ITextStyle& style, std::vector<char>& file, int& index) {
+  // Editors of several instances choose their fonts on their own threads; fontconfig's lazy
+  // set-up is not to be raced.
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
   if (!FcInit()) return false;
   FcPattern* pattern = FcPatternCreate();
   if (!pattern) return false;
@@ -188,28 +197,26 @@ void FreeTypeTextRenderer::DrawGlyph(RasterBitmap& surface, const Glyph& glyph, 
   }
 }
 
-int FreeTypeTextRenderer::RenderText(RasterBitmap* surface, const char* text, const IBounds& bounds,
-                                     uint32_t colour, int alignment) {
+template <class Visit>
+int FreeTypeTextRenderer::Layout(const char* text, const IBounds& bounds, int alignment,
+                                 Visit visit) {
   if (!face_ || !text || !*text) return 0;
-  const bool drawable = surface && surface->GetBits();
   int lines = 0;
   const char* line = text;
   for (;;) {
     const char* end = line;
     while (*end && *end != '\n' && *end != '\r') ++end;
-    if (drawable) {
-      const int32_t lineWidth = LineWidth(line, end);
-      int32_t penX = bounds.left;
-      if (alignment == ITextStyle::kCentre)
-        penX = bounds.left + (bounds.Width() - lineWidth) / 2;
-      else if (alignment == ITextStyle::kRight)
-        penX = bounds.right - lineWidth;
-      const int32_t baseline = bounds.top + ascent_ + lines * lineHeight_;
-      for (const char* c = line; c != end; ++c) {
-        const Glyph& glyph = GlyphFor(static_cast<unsigned char>(*c));
-        DrawGlyph(*surface, glyph, penX, baseline, colour);
-        penX += glyph.advance;
-      }
+    const int32_t lineWidth = LineWidth(line, end);
+    int32_t penX = bounds.left;
+    if (alignment == ITextStyle::kCentre)
+      penX = bounds.left + (bounds.Width() - lineWidth) / 2;
+    else if (alignment == ITextStyle::kRight)
+      penX = bounds.right - lineWidth;
+    const int32_t baseline = bounds.top + ascent_ + lines * lineHeight_;
+    for (const char* c = line; c != end; ++c) {
+      const Glyph& glyph = GlyphFor(static_cast<unsigned char>(*c));
+      visit(glyph, penX, baseline);
+      penX += glyph.advance;
     }
     ++lines;
     if (!*end) break;
@@ -217,6 +224,31 @@ int FreeTypeTextRenderer::RenderText(RasterBitmap* surface, const char* text, co
     if (!*line) break;  // a final break opens no new line
   }
   return lines * lineHeight_;
+}
+
+int FreeTypeTextRenderer::RenderText(RasterBitmap* surface, const char* text, const IBounds& bounds,
+                                     uint32_t colour, int alignment) {
+  if (!surface || !surface->GetBits()) {
+    return Layout(text, bounds, alignment, [](const Glyph&, int32_t, int32_t) {});
+  }
+  return Layout(text, bounds, alignment, [&](const Glyph& glyph, int32_t penX, int32_t baseline) {
+    DrawGlyph(*surface, glyph, penX, baseline, colour);
+  });
+}
+
+IBounds FreeTypeTextRenderer::InkBounds(const char* text, const IBounds& bounds, int alignment) {
+  IBounds ink{};
+  bool any = false;
+  Layout(text, bounds, alignment, [&](const Glyph& glyph, int32_t penX, int32_t baseline) {
+    if (glyph.width <= 0 || glyph.rows <= 0) return;
+    const IBounds box{penX + glyph.left, baseline - glyph.top, penX + glyph.left + glyph.width,
+                      baseline - glyph.top + glyph.rows};
+    ink = any ? IBounds{std::min(ink.left, box.left), std::min(ink.top, box.top),
+                        std::max(ink.right, box.right), std::max(ink.bottom, box.bottom)}
+              : box;
+    any = true;
+  });
+  return ink;
 }
 
 int FreeTypeTextRenderer::MeasureText(const char* text) {

@@ -45,10 +45,16 @@ X11EntryBox::X11EntryBox(const IParameter& parameter, const IBounds& controlBoun
       items_.emplace_back(item);
     }
     selected_ = IEditorWindow::EntryListSelection(parameter, text);
-    width = IEditorWindow::EntryListWidth(parameter);
-    height = kListRowHeight * count + 2;
+    // As many rows as the editor's height holds, then columns side by side.
+    rows_ = std::clamp((editorHeight - 2) / kListRowHeight, 1, count);
+    columns_ = (count + rows_ - 1) / rows_;
+    columnWidth_ = IEditorWindow::EntryListWidth(parameter);
+    shownColumns_ = std::clamp(editorWidth / columnWidth_, 1, columns_);
+    width = columnWidth_ * shownColumns_;
+    height = kListRowHeight * rows_ + 2;
     left = centreX - width / 2;
     top = centreY;
+    ShowColumnOf(selected_);
   }
   // A list cannot drop out of the editor's window as a system list would: it stays inside.
   left = std::clamp(left, 0, std::max(0, editorWidth - width));
@@ -66,6 +72,7 @@ void X11EntryBox::Fill(const char* text) {
   if (IsList()) {
     const auto found = std::find(items_.rbegin(), items_.rend(), std::string(text));
     selected_ = found == items_.rend() ? -1 : static_cast<int>(items_.rend() - found) - 1;
+    ShowColumnOf(selected_);
   } else {
     text_ = text;
     caret_ = text_.size();
@@ -84,14 +91,28 @@ X11EntryBox::Action X11EntryBox::HandleKey(Key key, char character) {
   }
   if (IsList()) {
     const int last = static_cast<int>(items_.size()) - 1;
-    int next = selected_;
-    if (key == Key::kUp || key == Key::kLeft) next = std::max(0, selected_ - 1);
-    if (key == Key::kDown || key == Key::kRight) next = std::min(last, selected_ + 1);
-    if (key == Key::kHome) next = 0;
-    if (key == Key::kEnd) next = last;
-    if (next == selected_) return Action::kNone;
-    selected_ = next;
-    return Action::kChanged;
+    // Across columns the side keys move a column; in a single one they move an item.
+    const int side = columns_ > 1 ? rows_ : 1;
+    switch (key) {
+      case Key::kUp:
+        return Choose(std::max(0, selected_ - 1));
+      case Key::kDown:
+        return Choose(selected_ + 1);
+      case Key::kLeft:
+        return Choose(std::max(0, selected_ - side));
+      case Key::kRight:
+        return Choose(selected_ < 0 ? 0 : selected_ + side);
+      case Key::kPageUp:
+        return Choose(std::max(0, selected_ - rows_));
+      case Key::kPageDown:
+        return Choose(selected_ < 0 ? 0 : selected_ + rows_);
+      case Key::kHome:
+        return Choose(0);
+      case Key::kEnd:
+        return Choose(last);
+      default:
+        return Action::kNone;
+    }
   }
   const std::string before = text_;
   const size_t caretBefore = caret_;
@@ -144,12 +165,39 @@ X11EntryBox::Action X11EntryBox::HandleKey(Key key, char character) {
   return changed ? Action::kChanged : Action::kNone;
 }
 
+X11EntryBox::Action X11EntryBox::Choose(int item) {
+  item = std::min(item, static_cast<int>(items_.size()) - 1);
+  if (item == selected_) return Action::kNone;
+  selected_ = item;
+  ShowColumnOf(item);
+  return Action::kChanged;
+}
+
+void X11EntryBox::ShowColumnOf(int item) {
+  if (item < 0) return;
+  const int column = item / rows_;
+  if (column < firstColumn_) firstColumn_ = column;
+  if (column >= firstColumn_ + shownColumns_) firstColumn_ = column - shownColumns_ + 1;
+}
+
+X11EntryBox::Action X11EntryBox::Scroll(int notches) {
+  if (!IsList()) return Action::kNone;
+  // A notch up (positive) shows earlier columns.
+  const int first = std::clamp(firstColumn_ - notches, 0, columns_ - shownColumns_);
+  if (first == firstColumn_) return Action::kNone;
+  firstColumn_ = first;
+  return Action::kChanged;
+}
+
 X11EntryBox::Action X11EntryBox::HandlePress(int x, int y) {
   if (IsList()) {
     const int row = (y - bounds_.top - 1) / kListRowHeight;
-    if (y < bounds_.top + 1 || row < 0 || row >= static_cast<int>(items_.size()))
+    const int column = firstColumn_ + (x - bounds_.left) / columnWidth_;
+    const int item = column * rows_ + row;
+    if (y < bounds_.top + 1 || row < 0 || row >= rows_ || x < bounds_.left ||
+        item >= static_cast<int>(items_.size()))
       return Action::kNone;
-    selected_ = row;
+    selected_ = item;
     return Action::kCommit;
   }
   // The caret goes to the end or the start, whichever half was hit: the box is small.
@@ -168,13 +216,22 @@ void X11EntryBox::Render(TextRenderer& text) {
   Paint(p, {1, 1, width - 1, height - 1}, kBackground);
   const int line = text.LineHeight();
   if (IsList()) {
-    for (size_t i = 0; i < items_.size(); ++i) {
-      const int top = 1 + static_cast<int>(i) * kListRowHeight;
-      const bool chosen = static_cast<int>(i) == selected_;
-      if (chosen) Paint(p, {1, top, width - 1, top + kListRowHeight}, kHighlight);
-      const int y = top + (kListRowHeight - line) / 2;
-      text.RenderText(&p, items_[i].c_str(), {kPadding, y, width - kPadding, y + line},
-                      chosen ? kHighlightInk : kInk, ITextStyle::kLeft);
+    const int count = static_cast<int>(items_.size());
+    for (int column = 0; column < shownColumns_; ++column) {
+      const int left = column * columnWidth_;
+      for (int row = 0; row < rows_; ++row) {
+        const int item = (firstColumn_ + column) * rows_ + row;
+        if (item >= count) break;
+        const int top = 1 + row * kListRowHeight;
+        const bool chosen = item == selected_;
+        if (chosen)
+          Paint(p, {left + 1, top, std::min(width - 1, left + columnWidth_), top + kListRowHeight},
+                kHighlight);
+        const int y = top + (kListRowHeight - line) / 2;
+        text.RenderText(&p, items_[static_cast<size_t>(item)].c_str(),
+                        {left + kPadding, y, left + columnWidth_ - kPadding, y + line},
+                        chosen ? kHighlightInk : kInk, ITextStyle::kLeft);
+      }
     }
     return;
   }

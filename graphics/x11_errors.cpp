@@ -1,10 +1,14 @@
-// Process-wide X error handling for the editor windows.
+// Error handling for the editors' own display connections.
 #include "graphics/x11_errors.h"
+
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <mutex>
-#include <utility>
 #include <vector>
+
+// Last: it defines min and max as macros.
+#include <X11/Xlibint.h>
 
 namespace x11errors {
 
@@ -13,51 +17,37 @@ namespace {
 struct Adopted {
   Display* display;
   std::atomic<bool>* lost;
+  int lastError;
 };
 
-std::mutex gInstallMutex;  // serializes installing and removing the handlers
-std::mutex gMutex;         // guards the list and the previous handlers
+// Never held across an Xlib call: the hooks below take it from inside Xlib.
+std::mutex gMutex;
 std::vector<Adopted> gDisplays;
-XErrorHandler gPreviousError = nullptr;
 XIOErrorHandler gPreviousIoError = nullptr;
-// Each display is used by one editor thread, which is where its errors are reported.
-thread_local int gLast = 0;
 
-bool IsOurs(Display* display, std::atomic<bool>** lost) {
-  std::lock_guard<std::mutex> lock(gMutex);
-  for (const Adopted& a : gDisplays) {
-    if (a.display == display) {
-      if (lost) *lost = a.lost;
-      return true;
-    }
-  }
-  return false;
+Adopted* Find(Display* display) {
+  const auto found = std::find_if(gDisplays.begin(), gDisplays.end(),
+                                  [display](const Adopted& a) { return a.display == display; });
+  return found == gDisplays.end() ? nullptr : &*found;
 }
 
-int OnError(Display* display, XErrorEvent* event) {
-  if (IsOurs(display, nullptr)) {
-    gLast = event->error_code;
-    return 0;
-  }
-  XErrorHandler previous = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(gMutex);
-    previous = gPreviousError;
-  }
-  if (previous) return previous(display, event);
-  gLast = event->error_code;  // the default would exit: recorded instead
-  return 0;
+// Xlib asks the display's own converter whether an error is to be reported at all: ours keep
+// it on the record and report nothing, so the process-wide handler (the host's, or Xlib's,
+// which exits) never runs for our connections.
+Bool KeepError(Display* display, XErrorEvent* event, xError*) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (Adopted* adopted = Find(display)) adopted->lastError = event->error_code;
+  return False;
 }
 
 int OnIoError(Display* display) {
-  std::atomic<bool>* lost = nullptr;
-  if (IsOurs(display, &lost)) {
-    if (lost) lost->store(true);
-    return 0;  // Xlib goes on to the display's exit handler, which returns too
-  }
   XIOErrorHandler previous = nullptr;
   {
     std::lock_guard<std::mutex> lock(gMutex);
+    if (Adopted* adopted = Find(display)) {
+      if (adopted->lost) adopted->lost->store(true);
+      return 0;  // Xlib goes on to the display's exit handler, which returns too
+    }
     previous = gPreviousIoError;
   }
   return previous ? previous(display) : 0;
@@ -67,62 +57,51 @@ void OnIoErrorExit(Display* /*display*/, void* lost) {
   if (lost) static_cast<std::atomic<bool>*>(lost)->store(true);
 }
 
+// Once per process, never taken back: swapping handlers to and fro would race the host's own
+// swaps. The library stays loaded from then on, so the handler's address stays valid.
+void InstallIoHandler() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&OnIoError), &info) != 0 && info.dli_fname)
+    dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  const XIOErrorHandler previous = XSetIOErrorHandler(&OnIoError);
+  std::lock_guard<std::mutex> lock(gMutex);
+  gPreviousIoError = previous;
+}
+
 }  // namespace
 
 void Adopt(Display* display, std::atomic<bool>* lost) {
   if (!display) return;
-  // Without this Xlib would call exit() after the IO error handler returns.
-  XSetIOErrorExitHandler(display, &OnIoErrorExit, lost);
-  // Xlib's own locks are never taken while gMutex is held: handlers take gMutex inside Xlib.
-  std::lock_guard<std::mutex> install(gInstallMutex);
-  bool first = false;
+  static std::once_flag installed;
+  std::call_once(installed, InstallIoHandler);
   {
     std::lock_guard<std::mutex> lock(gMutex);
-    first = gDisplays.empty();
+    gDisplays.push_back({display, lost, 0});
   }
-  if (first) {
-    XErrorHandler previous = XSetErrorHandler(&OnError);
-    XIOErrorHandler previousIo = XSetIOErrorHandler(&OnIoError);
-    std::lock_guard<std::mutex> lock(gMutex);
-    gPreviousError = previous == &OnError ? nullptr : previous;
-    gPreviousIoError = previousIo == &OnIoError ? nullptr : previousIo;
-  }
-  std::lock_guard<std::mutex> lock(gMutex);
-  gDisplays.push_back({display, lost});
+  // Without this Xlib would call exit() after the I/O error handler returns.
+  XSetIOErrorExitHandler(display, &OnIoErrorExit, lost);
+  for (int code = 1; code < 256; ++code) XESetWireToError(display, code, &KeepError);
 }
 
 void Release(Display* display) {
-  std::lock_guard<std::mutex> install(gInstallMutex);
-  XErrorHandler previous = nullptr;
-  XIOErrorHandler previousIo = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(gMutex);
-    const auto found = std::find_if(gDisplays.begin(), gDisplays.end(),
-                                    [display](const Adopted& a) { return a.display == display; });
-    if (found == gDisplays.end()) return;
-    gDisplays.erase(found);
-    if (!gDisplays.empty()) return;
-    previous = std::exchange(gPreviousError, nullptr);
-    previousIo = std::exchange(gPreviousIoError, nullptr);
-  }
-  // Ours go (the library may be unloaded), unless the host has put its own in since.
-  const XErrorHandler current = XSetErrorHandler(previous);
-  if (current != &OnError) XSetErrorHandler(current);
-  const XIOErrorHandler currentIo = XSetIOErrorHandler(previousIo);
-  if (currentIo != &OnIoError) XSetIOErrorHandler(currentIo);
+  std::lock_guard<std::mutex> lock(gMutex);
+  std::erase_if(gDisplays, [display](const Adopted& a) { return a.display == display; });
 }
 
-int Last() noexcept {
-  return gLast;
+int Last(Display* display) noexcept {
+  std::lock_guard<std::mutex> lock(gMutex);
+  const Adopted* adopted = Find(display);
+  return adopted ? adopted->lastError : 0;
 }
 
-void ResetLast() noexcept {
-  gLast = 0;
+void ResetLast(Display* display) noexcept {
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (Adopted* adopted = Find(display)) adopted->lastError = 0;
 }
 
 bool SyncFailed(Display* display) {
   XSync(display, False);
-  return gLast != 0;
+  return Last(display) != 0;
 }
 
 }  // namespace x11errors

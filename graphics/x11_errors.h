@@ -1,6 +1,8 @@
-// X errors must never end the host's process. The editors' connections get handlers that record
-// an error and go on; a connection that breaks is marked lost instead of exiting. Connections
-// that are not ours keep whatever handler the host had installed.
+// X errors must never end the host's process, and the editors' connections must not touch
+// what the host relies on. Protocol errors on an editor's connection are kept on that
+// connection (per display, the process-wide handler never sees them); a connection that breaks
+// is marked lost instead of exiting. The process-wide I/O error handler is installed once and
+// passes every display that is not ours on to the handler it replaced.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -9,16 +11,16 @@
 
 namespace x11errors {
 
-// Installs the handlers (the first connection) and adopts the display; lost is set, from the
-// thread that uses the display, when the connection breaks.
+// [any thread, before the display is used] Takes over the display's errors; lost is set, from
+// the thread that uses the display, when the connection breaks.
 void Adopt(Display* display, std::atomic<bool>* lost);
-// Forgets the display; the last one gives the previous handlers back.
+// [the display's thread, before XCloseDisplay] Forgets the display.
 void Release(Display* display);
 
-// The last error code recorded on the calling thread since ResetLast (0 for none).
-int Last() noexcept;
-void ResetLast() noexcept;
-// Runs XSync and tells whether any error arrived since the last reset.
+// The last error code recorded on the display since ResetLast (0 for none).
+int Last(Display* display) noexcept;
+void ResetLast(Display* display) noexcept;
+// Runs XSync and tells whether any error arrived on the display since the last reset.
 bool SyncFailed(Display* display);
 
 }  // namespace x11errors

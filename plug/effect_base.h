@@ -81,6 +81,7 @@ class IEffectBase {
   virtual void ParameterChanged(int index);
   // [audio] One block of frames; the base passes the audio through.
   virtual void ProcessBlock(double** inputs, double** outputs, int frames);
+  // [host's window thread, unlocked] The editor's window opened / is about to close.
   virtual void EditorOpened() {}
   virtual void EditorClosed() {}
   virtual void SpareHookA() {}

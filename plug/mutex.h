@@ -10,12 +10,42 @@ class IMutex {
   IMutex(const IMutex&) = delete;
   IMutex& operator=(const IMutex&) = delete;
 
-  void Lock() { mutex_.lock(); }
-  void Unlock() { mutex_.unlock(); }
+  void Lock() {
+    mutex_.lock();
+    NoteHolds(1);
+  }
+  void Unlock() {
+    NoteHolds(-1);
+    mutex_.unlock();
+  }
   // Takes the lock only if no other thread holds it.
-  bool TryLock() { return mutex_.try_lock(); }
+  bool TryLock() {
+    if (!mutex_.try_lock()) return false;
+    NoteHolds(1);
+    return true;
+  }
+
+  // How many holds of plug-in locks the calling thread has: debug builds count them, so that
+  // code which must never run under the lock (a call to the display server) can check it.
+  // Always 0 in release builds.
+  static int HeldByThisThread() noexcept {
+#ifndef NDEBUG
+    return holds_;
+#else
+    return 0;
+#endif
+  }
 
  private:
+  static void NoteHolds([[maybe_unused]] int change) noexcept {
+#ifndef NDEBUG
+    holds_ += change;
+#endif
+  }
+
+#ifndef NDEBUG
+  static inline thread_local int holds_ = 0;
+#endif
   std::recursive_mutex mutex_;
 };
 

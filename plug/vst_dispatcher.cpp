@@ -28,17 +28,22 @@ intptr_t IVstEffect::VSTDispatcher(vst2::AEffect* effect, int32_t opcode, int32_
                                    intptr_t value, void* ptr, float opt) {
   IVstEffect* plugin = FromEffect(effect);
   if (!plugin) return 0;
-  IMutex& lock = plugin->Lock();
-  lock.Lock();
+  // The editor's window opens and closes with round trips to the display server, which may be
+  // slow: those requests run without the lock, so that processing never waits for them.
+  const bool editorWindow = opcode == vst2::effEditOpen || opcode == vst2::effEditClose;
   if (opcode == vst2::effClose) {
-    // The lock lives inside the plug-in: it must be free before the plug-in goes. Its
-    // destructor stops the editor first.
+    // A call still inside on another thread ends first; the lock lives inside the plug-in, so it
+    // must be free before the plug-in goes. Its destructor stops the editor first, unlocked.
+    IMutex& lock = plugin->Lock();
+    lock.Lock();
     lock.Unlock();
     delete plugin;
     return 0;
   }
+  IMutex& lock = plugin->Lock();
+  if (!editorWindow) lock.Lock();
   const intptr_t result = plugin->Dispatch(opcode, index, value, ptr, opt);
-  lock.Unlock();
+  if (!editorWindow) lock.Unlock();
   return result;
 }
 

@@ -14,8 +14,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation fontconfig
   # compositing reference for the raster benchmarks
   libpixman-1-dev
-  # the editor window on Linux, and its tests on a virtual X server
-  libx11-dev libxext-dev libxtst-dev xvfb xauth
+  # the editor window on Linux, and its tests on a virtual X server with a window manager
+  libx11-dev libxext-dev libxtst-dev xvfb xauth openbox
   # the command-line host's audio and piano roll
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev libcairo2-dev
   # a real host for the delivery test, run headless

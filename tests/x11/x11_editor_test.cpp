@@ -1,12 +1,16 @@
 // The plug-in's editor opened as an X11 child of a host window, on a virtual X server of the
 // test's own, and driven with real input events, as a user at a Linux host drives it.
-// GoogleTest before Xlib, whose macros (None, Bool) would clash with it.
+// GoogleTest and the plug-in's own headers before Xlib, whose macros (None, Bool) would clash.
 #include <gtest/gtest.h>
 // clang-format off
+#include "graphics/editor_loop.h"
+#include "graphics/editor_window.h"
+#include "instrument/tintinna.h"
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 // clang-format on
 #include <dirent.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -38,12 +42,14 @@ constexpr int32_t kTone1 = 3;
 constexpr int32_t kTone3 = 5;
 constexpr int32_t kAlgorithm = 13;
 constexpr int32_t kDuration = 14;
+constexpr int32_t kNumberA = 18;
 constexpr int32_t kCcA = 19;
 constexpr int kWSpeedTrackLeft = 70, kWSpeedY = 70;
 constexpr int kTone1X = 470, kTone1Y = 70;
 constexpr int kDurationX = 530, kDurationY = 290;
 constexpr int kAlgorithmX = 530, kAlgorithmY = 210;
 constexpr int kCcAX = 205, kCcAY = 325;
+constexpr int kNumberAX = 150, kNumberAY = 330;
 constexpr int kTransposeUpX = 769, kTransposeUpY = 69;
 constexpr int kEmptyX = 300, kEmptyY = 200;
 
@@ -187,7 +193,9 @@ TEST_P(X11Editor, ClicksOnASwitchAndTheTransposeButtonsChangeThemAndThePicture) 
                   {"CC A=1", "Tone 1=49", "Tone 2=51", "Tone 3=127", "Tone 4=54", "Tone 5=56",
                    "Tone 6=58", "Tone 7=60", "Tone 8=61"});
   screen_.Click(editor_, kTransposeUpX, kTransposeUpY);
-  std::this_thread::sleep_for(150ms);
+  // Events are handled in order: once a later click is seen, the greyed one was handled.
+  screen_.Click(editor_, kCcAX, kCcAY);
+  ASSERT_TRUE(Until([&] { return plugin_->Get(kCcA) == 0.0f; }));
   EXPECT_EQ(plugin_->Display(kTone1), "49");
 }
 
@@ -253,8 +261,9 @@ TEST_P(X11Editor, WheelOnAToneMovesItOneStepPerNotchAndTheSideWheelNot) {
   ASSERT_TRUE(Until([&] { return plugin_->Display(kTone1) == "48"; }));
   screen_.Press(6), screen_.Release(6);
   screen_.Press(7), screen_.Release(7);
-  std::this_thread::sleep_for(150ms);
-  EXPECT_EQ(plugin_->Display(kTone1), "48");
+  screen_.Press(4), screen_.Release(4);  // handled after them
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kTone1) != "48"; }));
+  EXPECT_EQ(plugin_->Display(kTone1), "49");
 }
 
 // ---- The value entry --------------------------------------------------------------------------
@@ -330,6 +339,22 @@ TEST_P(X11Editor, TheAlgorithmDropDownCommitsTheChosenItem) {
   ASSERT_TRUE(Until([&] { return plugin_->Display(kAlgorithm) == "Favor Neighbors"; }))
       << plugin_->Display(kAlgorithm);
   ExpectPictureOf("algorithm-chosen", {"Algorithm=Favor Neighbors"});
+}
+
+TEST_P(X11Editor, EveryItemOfA127ItemListCanBeChosenByKeyboardAndByMouse) {
+  const std::vector<uint32_t> underList = Around(30, 20);
+  ASSERT_TRUE(OpenEntry(kNumberAX, kNumberAY));
+  screen_.Key(XK_End);
+  screen_.Key(XK_Return);
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kNumberA) == "127"; }));
+  ASSERT_TRUE(Until([&] { return Around(30, 20) == underList; }));  // closed
+  // Columns of 24 rows (400 pixels) 48 wide, centred on the field and kept inside the editor:
+  // item 100 ("101") is the fifth of the fifth column.
+  ASSERT_TRUE(OpenEntry(kNumberAX, kNumberAY));
+  const int left = kNumberAX - 6 * 48 / 2, top = kHeight - (24 * 16 + 2);
+  screen_.Click(editor_, left + 4 * 48 + 24, top + 1 + 4 * 16 + 8);
+  ASSERT_TRUE(Until([&] { return plugin_->Display(kNumberA) == "101"; }))
+      << plugin_->Display(kNumberA);
 }
 
 INSTANTIATE_TEST_SUITE_P(Idle, X11Editor, testing::Values(true, false),
@@ -461,11 +486,72 @@ TEST_F(X11EditorLife, ADisplayThatGoesAwayDoesNotEndTheHost) {
   screen_.DestroyWindow(again);
 }
 
+TEST_F(X11EditorLife, APressWhoseReleaseNeverArrivesEndsItsEditWhenTheWindowGoesAway) {
+  Plugin plugin;
+  const Window host = screen_.CreateHostWindow(20, 20);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, WindowPointer(host)), 0);
+  const Window editor = screen_.Children(host).at(0);
+  const auto ends = [&] {
+    const std::vector<int32_t> n = plugin.NoticesFor(kWSpeed);
+    return std::count(n.begin(), n.end(), vst2::audioMasterEndEdit);
+  };
+  screen_.MoveTo(editor, kWSpeedTrackLeft + 20, kWSpeedY);
+  screen_.Press(1);
+  ASSERT_TRUE(WaitFor([&] { return !plugin.NoticesFor(kWSpeed).empty(); }));
+  // The host hides its window: the pointer's grab ends, and the release goes nowhere.
+  screen_.Unmap(host);
+  EXPECT_TRUE(WaitFor([&] { return ends() == 1; }));
+  screen_.Release(1);
+  screen_.Map(host);
+  EXPECT_TRUE(Responds(plugin, host));
+  EXPECT_EQ(ends(), 1);
+  plugin.Dispatch(vst2::effEditClose);
+  screen_.DestroyWindow(host);
+}
+
+// ---- The keyboard under a window manager ------------------------------------------------------
+
+TEST(X11EditorKeyboard, TheEntryTakesTheKeysFromTheWindowManagerAndAClickLeavesThemToTheHost) {
+  x11host::WindowManager manager;
+  ASSERT_TRUE(manager.Start());
+  x11host::Screen screen;
+  Plugin plugin;
+  const Window other = screen.CreateHostWindow(900, 20, true, true);
+  const Window host = screen.CreateHostWindow(20, 20, true, true);
+  ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 0);
+  const Window editor = screen.Children(host).at(0);
+  const auto until = [&](const std::function<bool()>& done) {
+    return WaitFor([&] { return screen.Pump(), done(); });
+  };
+  // The user worked in another top-level window last.
+  screen.Click(other, 10, 10);
+  ASSERT_TRUE(until([&] { return screen.Focus() == other; }));
+  // A right click opens the entry, and the window manager activates the host's window, which
+  // takes the focus as a toolkit does.
+  const int offers = screen.FocusOffers();
+  screen.Click(editor, kDurationX, kDurationY, 3);
+  ASSERT_TRUE(until([&] { return screen.FocusOffers() > offers && screen.Focus() == editor; }));
+  screen.Type("2.5");
+  screen.Key(XK_Return);
+  EXPECT_TRUE(until([&] {
+    return std::fabs(plugin.Get(kDuration) - (2.5f - 0.1f) / 9.9f) < 1e-4f;
+  })) << plugin.Display(kDuration);
+  // Closed, the entry gives the keyboard back; a click on a switch leaves it with the host.
+  EXPECT_TRUE(until([&] { return screen.Focus() == host; }));
+  screen.Click(editor, kCcAX, kCcAY);
+  ASSERT_TRUE(until([&] { return plugin.Get(kCcA) == 1.0f; }));
+  screen.Key(XK_space);
+  EXPECT_TRUE(until([&] { return screen.KeyPressed(host, XK_space); }));
+  plugin.Dispatch(vst2::effEditClose);
+}
+
 // ---- Threads ----------------------------------------------------------------------------------
 
 // Audio processing, host automation and a user at the open editor, all at once (run under
-// ThreadSanitizer in the tsan preset).
-TEST(X11EditorThreads, AudioAutomationAndTheOpenEditorRunTogether) {
+// ThreadSanitizer in the tsan preset); then the X server stops while the user types into the
+// value entry, and no processing call may wait for it.
+TEST(X11EditorThreads, AudioAutomationAndTheEditorRunTogetherAndAStoppedServerHoldsUpNoProcessing) {
+  using Clock = std::chrono::steady_clock;
   x11host::Screen screen;
   ASSERT_NE(screen.Connection(), nullptr);
   Plugin plugin;
@@ -473,12 +559,21 @@ TEST(X11EditorThreads, AudioAutomationAndTheOpenEditorRunTogether) {
   plugin.Set(kWSpeed, 1.0f);
   ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 0);
   const Window editor = screen.Children(host).at(0);
-  std::atomic<bool> stop{false};
+  std::atomic<bool> stop{false}, stopAutomation{false}, stalled{false}, watching{false};
+  std::atomic<int> stalledCalls{0};
+  std::atomic<int64_t> longestUs{0};
   std::thread audio([&] {
-    while (!stop.load()) plugin.Process(512);
+    while (!stop.load()) {
+      const auto start = Clock::now();
+      plugin.Process(512);
+      const int64_t us =
+          std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+      if (watching.load()) longestUs.store(std::max(longestUs.load(), us));
+      if (stalled.load()) stalledCalls.fetch_add(1);
+    }
   });
   std::thread automation([&] {
-    for (int i = 0; !stop.load(); ++i) {
+    for (int i = 0; !stopAutomation.load(); ++i) {
       plugin.Set(kTone1 + i % 8, (i % 128) / 127.0f);
       plugin.Set(kDuration, (i % 100) / 100.0f);
       std::this_thread::sleep_for(1ms);
@@ -490,21 +585,133 @@ TEST(X11EditorThreads, AudioAutomationAndTheOpenEditorRunTogether) {
     screen.MoveTo(editor, kTone1X, kTone1Y);
     screen.Press(4), screen.Release(4);
     screen.Click(editor, kDurationX, kDurationY, 3);
-    std::this_thread::sleep_for(60ms);
+    ASSERT_TRUE(WaitFor([&] { return screen.Focus() == editor; }));  // the entry is open
     screen.Type("1.5");
     screen.Key(XK_Return);
+    ASSERT_TRUE(WaitFor([&] { return screen.Focus() != editor; }));  // and closed
     for (int i = 0; i < 5; ++i) {
       plugin.Dispatch(vst2::effEditIdle);
       std::this_thread::sleep_for(20ms);
     }
   }
+  // Every edit of every round reached the host, each in one bracketed gesture (the right click
+  // that opens the entry is one of them, as on Windows).
+  for (const auto& [parameter, edits] :
+       {std::pair{kCcA, 3}, {kWSpeed, 3}, {kTone1, 3}, {kDuration, 6}}) {
+    const auto count = [&, parameter = parameter](int32_t opcode) {
+      const std::vector<int32_t> n = plugin.NoticesFor(parameter);
+      return std::count(n.begin(), n.end(), opcode);
+    };
+    EXPECT_TRUE(WaitFor([&] { return count(vst2::audioMasterEndEdit) == edits; })) << parameter;
+    EXPECT_EQ(count(vst2::audioMasterBeginEdit), edits) << parameter;
+  }
+  stopAutomation.store(true);
+  automation.join();
+
+  // Someone types into the entry while the server stops for 400 ms.
+  screen.Click(editor, kDurationX, kDurationY, 3);
+  ASSERT_TRUE(WaitFor([&] { return screen.Focus() == editor; }));
+  std::atomic<bool> typing{true};
+  std::thread typist([&] {
+    while (typing.load()) {
+      screen.Type("1");
+      std::this_thread::sleep_for(5ms);
+    }
+  });
+  std::this_thread::sleep_for(100ms);
+  watching.store(true);
+  stalled.store(true);
+  kill(gServer->Pid(), SIGSTOP);
+  std::this_thread::sleep_for(400ms);
+  stalled.store(false);
+  kill(gServer->Pid(), SIGCONT);
+  std::this_thread::sleep_for(100ms);  // a call held up by the stop ends now
+  watching.store(false);
+  typing.store(false);
+  typist.join();
+  EXPECT_GT(stalledCalls.load(), 20);
+  EXPECT_LT(longestUs.load(), 200000) << "a processing call waited for the X server";
+  screen.Key(XK_Return);  // the typing reached the entry: ten seconds at the most
+  EXPECT_TRUE(WaitFor([&] { return plugin.Get(kDuration) == 1.0f; })) << plugin.Display(kDuration);
+
   plugin.Dispatch(vst2::effEditClose);
   ASSERT_NE(plugin.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(host)), 0);
   std::this_thread::sleep_for(100ms);
   stop.store(true);
   audio.join();
-  automation.join();
   plugin.Dispatch(vst2::effEditClose);
+  screen.DestroyWindow(host);
+}
+
+uint64_t EditorThreadCpu();
+
+// ---- A host's own loop -----------------------------------------------------------------------
+
+std::vector<std::pair<int32_t, std::thread::id>> gLoopNotices;
+
+intptr_t LoopHostCallback(vst2::AEffect*, int32_t opcode, int32_t index, intptr_t, void*, float) {
+  if (opcode == vst2::audioMasterVersion) return vst2::kVstVersion;
+  const bool notice = opcode == vst2::audioMasterAutomate || opcode == vst2::audioMasterBeginEdit ||
+                      opcode == vst2::audioMasterEndEdit;
+  if (notice && index == kWSpeed) gLoopNotices.emplace_back(opcode, std::this_thread::get_id());
+  return 0;
+}
+
+// The editor runs on the host's GUI thread, driven by the host's loop (here the test's own: a
+// poll on the connection and a timer), as a VST 3 run loop, CLAP's timer and descriptor support
+// or LV2's idle call will drive it.
+TEST(X11EditorHostLoop, AHostsLoopDrivesTheEditorOnItsOwnThreadAlone) {
+  struct Loop final : IEditorLoop {
+    bool Attach(IEditorDriven& driven) override { return editor = &driven, true; }
+    void Detach() override { editor = nullptr; }
+    IEditorDriven* editor = nullptr;
+  } loop;
+  x11host::Screen screen;
+  auto* plugin = new Tintinna(&LoopHostCallback);  // freed by effClose
+  vst2::AEffect* effect = plugin->Effect();
+  effect->dispatcher(effect, vst2::effOpen, 0, 0, nullptr, 0.0f);
+  static_cast<IEditorWindow*>(plugin->GetEditor())->SetHostLoop(&loop);
+  const Window host = screen.CreateHostWindow(20, 20);
+  ASSERT_NE(effect->dispatcher(effect, vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(host), 0),
+            0);
+  ASSERT_NE(loop.editor, nullptr);
+  EXPECT_EQ(EditorThreadCpu(), 0u) << "the editor started a thread of its own";
+  const auto run = [&](const std::function<bool()>& done) {
+    auto tick = std::chrono::steady_clock::now();
+    for (const auto end = tick + 5s; std::chrono::steady_clock::now() < end;) {
+      if (done()) return true;
+      pollfd fd{loop.editor->ConnectionFd(), POLLIN, 0};
+      if (poll(&fd, 1, 5) > 0) loop.editor->EventsWaiting();
+      if (std::chrono::steady_clock::now() >= tick) {
+        loop.editor->TickDue();
+        tick += std::chrono::milliseconds(loop.editor->TickPeriodMs());
+      }
+    }
+    return done();
+  };
+  const Window editor = screen.Children(host).at(0);
+  const std::vector<uint32_t> expected = Snapshot("host-loop", {});
+  ASSERT_EQ(expected.size(), static_cast<size_t>(kWidth * kHeight));
+  EXPECT_TRUE(run([&] { return screen.Capture(editor, kWidth, kHeight) == expected; }));
+  const double before = plugin->GetParameter(kWSpeed)->Normalized();
+  const int handle = kWSpeedTrackLeft + static_cast<int>(before * (150 - 36)) + 18;
+  screen.Drag(editor, handle, kWSpeedY, handle + 60, kWSpeedY, 4);
+  EXPECT_TRUE(run([&] {
+    return !gLoopNotices.empty() && gLoopNotices.back().first == vst2::audioMasterEndEdit;
+  }));
+  std::vector<int32_t> opcodes;
+  for (const auto& [opcode, thread] : gLoopNotices) {
+    opcodes.push_back(opcode);
+    EXPECT_EQ(thread, std::this_thread::get_id());
+  }
+  ASSERT_GE(opcodes.size(), 3u);
+  EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), vst2::audioMasterBeginEdit), 1);
+  EXPECT_EQ(opcodes[1], vst2::audioMasterBeginEdit);
+  EXPECT_EQ(opcodes.back(), vst2::audioMasterEndEdit);
+  EXPECT_NEAR(plugin->GetParameter(kWSpeed)->Normalized(), before + 60.0 / (150 - 36), 0.02);
+  effect->dispatcher(effect, vst2::effEditClose, 0, 0, nullptr, 0.0f);
+  EXPECT_EQ(loop.editor, nullptr);
+  effect->dispatcher(effect, vst2::effClose, 0, 0, nullptr, 0.0f);
   screen.DestroyWindow(host);
 }
 

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -78,6 +79,45 @@ void XServer::Stop() {
     waitpid(pid_, nullptr, 0);
   }
   pid_ = -1;
+}
+
+// ---- WindowManager ----------------------------------------------------------------------------
+
+WindowManager::~WindowManager() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+bool WindowManager::Start() {
+  pid_ = fork();
+  if (pid_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    const int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) dup2(null, 1), dup2(null, 2);
+    execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (pid_ < 0) return false;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  bool running = false;
+  for (int i = 0; i < 250 && !running; ++i) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    running =
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success &&
+        count == 1;
+    if (data) XFree(data);
+    if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  XCloseDisplay(display);
+  return running;
 }
 
 // ---- Plugin -----------------------------------------------------------------------------------
@@ -180,18 +220,67 @@ Screen::~Screen() {
   if (display_) XCloseDisplay(display_);
 }
 
-Window Screen::CreateHostWindow(int x, int y, bool mapped) {
+Window Screen::CreateHostWindow(int x, int y, bool mapped, bool managed) {
   if (!display_) return 0;
   const int screen = DefaultScreen(display_);
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(display_, screen);
-  attributes.override_redirect = True;  // placed where asked, window manager or not
+  attributes.override_redirect = !managed;  // placed where asked, window manager or not
+  attributes.event_mask = managed ? KeyPressMask : NoEventMask;
   const Window window = XCreateWindow(display_, RootWindow(display_, screen), x, y, kWidth, kHeight,
                                       0, CopyFromParent, InputOutput, CopyFromParent,
-                                      CWBackPixel | CWOverrideRedirect, &attributes);
+                                      CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  if (managed) {
+    Atom takeFocus = XInternAtom(display_, "WM_TAKE_FOCUS", False);
+    XSetWMProtocols(display_, window, &takeFocus, 1);
+    XWMHints hints{};
+    hints.flags = InputHint;
+    hints.input = True;
+    XSetWMHints(display_, window, &hints);
+  }
   if (mapped) XMapRaised(display_, window);
   XSync(display_, False);
+  for (int i = 0; managed && mapped && i < 250; ++i) {
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(display_, window, &a) && a.map_state == IsViewable) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   return window;
+}
+
+void Screen::Unmap(Window window) {
+  XUnmapWindow(display_, window);
+  XSync(display_, False);
+}
+
+void Screen::Pump() {
+  const Atom protocols = XInternAtom(display_, "WM_PROTOCOLS", False);
+  const Atom takeFocus = XInternAtom(display_, "WM_TAKE_FOCUS", False);
+  while (XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    if (event.type == KeyPress) {
+      keys_.emplace_back(event.xkey.window, XLookupKeysym(&event.xkey, 0));
+    } else if (event.type == ClientMessage && event.xclient.message_type == protocols &&
+               static_cast<Atom>(event.xclient.data.l[0]) == takeFocus) {
+      // What a toolkit does when the window manager activates its window.
+      ++focusOffers_;
+      XSetInputFocus(display_, event.xclient.window, RevertToParent,
+                     static_cast<Time>(event.xclient.data.l[1]));
+    }
+  }
+  XSync(display_, False);
+}
+
+bool Screen::KeyPressed(Window window, unsigned long keysym) const {
+  return std::find(keys_.begin(), keys_.end(), std::make_pair(window, keysym)) != keys_.end();
+}
+
+Window Screen::Focus() {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  return focus;
 }
 
 void Screen::Map(Window window) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plug/vst2_abi.h"
@@ -31,6 +32,20 @@ class XServer {
  private:
   int pid_ = -1;
   std::string name_;
+};
+
+// A window manager (openbox) on a display, for as long as the object lives.
+class WindowManager {
+ public:
+  WindowManager() = default;
+  WindowManager(const WindowManager&) = delete;
+  WindowManager& operator=(const WindowManager&) = delete;
+  ~WindowManager();
+  // True once it manages the screen.
+  bool Start();
+
+ private:
+  int pid_ = -1;
 };
 
 struct Notice {
@@ -79,8 +94,16 @@ class Screen {
 
   Display* Connection() const noexcept { return display_; }
   // An 800 × 400 top-level window at (x, y) of the screen, mapped unless asked otherwise.
-  Window CreateHostWindow(int x, int y, bool mapped = true);
+  // A managed one is left to the window manager, and takes the focus when it offers it, as a
+  // toolkit's window does; it hears its keys (KeyPressed).
+  Window CreateHostWindow(int x, int y, bool mapped = true, bool managed = false);
   void Map(Window window);
+  void Unmap(Window window);
+  // Handles the host windows' events: the window manager's focus offers, and keys.
+  void Pump();
+  bool KeyPressed(Window window, unsigned long keysym) const;
+  int FocusOffers() const noexcept { return focusOffers_; }
+  Window Focus();
   void DestroyWindow(Window window);
   // The children of a window.
   std::vector<Window> Children(Window window);
@@ -99,6 +122,8 @@ class Screen {
 
  private:
   Display* display_ = nullptr;
+  std::vector<std::pair<Window, unsigned long>> keys_;
+  int focusOffers_ = 0;
 };
 
 // Reads an 8-bit PNG into 0x00RRGGBB words; empty on failure.
