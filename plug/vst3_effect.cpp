@@ -281,17 +281,21 @@ void IVst3Effect::EditorResized(int /*width*/, int /*height*/) {
 // ---- The view ----------------------------------------------------------------------------------
 
 bool IVst3Effect::AttachView(Vst3View* view, void* parent) {
-  ScopedLock lock(&Lock());
-  if (!GetEditor() || openView_ || !GetEditor()->OpenEditorWindow(parent)) return false;
+  // Unlocked: the window talks to the display server, which processing must never wait for. Only
+  // the window thread opens and closes views.
+  if (!GetEditor() || openView_) return false;
   openView_ = view;
+  if (!GetEditor()->OpenEditorWindow(parent)) {
+    openView_ = nullptr;
+    return false;
+  }
   EditorOpened();
   return true;
 }
 
 void IVst3Effect::DetachView(Vst3View* view) {
-  ScopedLock lock(&Lock());
   if (!GetEditor() || openView_ != view) return;
-  openView_ = nullptr;
   EditorClosed();
   GetEditor()->CloseEditorWindow();
+  openView_ = nullptr;
 }

@@ -185,7 +185,7 @@ class IVst3Effect : public IEffectBase,
   // [audio, adapter] Applies the host's points due at frame; see process.
   int32_t ApplyHostChangesAt(int32_t frame) override;
 
-  // ---- For the view [window thread, locked] ----------------------------------------------------
+  // ---- For the view [window thread, unlocked: the window talks to the display server] ---------
   bool AttachView(Vst3View* view, void* parent);
   void DetachView(Vst3View* view);
 
