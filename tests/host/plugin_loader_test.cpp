@@ -37,8 +37,10 @@ TEST(LoaderChoice, GoesByTheNameAndRefusesFormatsThisBuildCannotHostInOneLine) {
     if (c.format == PluginFormat::kVst2) continue;
     std::string error;
     EXPECT_EQ(LoadPlugin(c.path, host, error), nullptr);
-    // LV2 is hosted here: what refuses that path is the missing bundle.
-    EXPECT_EQ(error, std::string(c.path) + (c.format == PluginFormat::kLv2
+    // VST 3 and LV2 are hosted here: what refuses those paths is the missing bundle.
+    EXPECT_EQ(error, std::string(c.path) + (c.format == PluginFormat::kVst3
+                                                ? ": no such VST 3 bundle or file"
+                                            : c.format == PluginFormat::kLv2
                                                 ? ": no such LV2 bundle"
                                                 : std::string(": ") + FormatName(c.format) +
                                                       " plug-ins are not supported by this build"));
