@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "graphics/graphics_core.h"
 #include "plug/vst3_text.h"
@@ -25,7 +26,8 @@ IVst3Effect::IVst3Effect(HostHandle /*host*/, int parameterCount, const char* ch
       doubleOutputs_(static_cast<size_t>(OutputCount())),
       heldValues_(static_cast<size_t>(ParameterCount()) + 1),
       held_(heldValues_.size()),
-      unreported_(heldValues_.size()) {
+      unreported_(heldValues_.size()),
+      gestures_(static_cast<size_t>(ParameterCount())) {
   SetInputConnections(0, InputCount(), true);
   SetOutputConnections(0, OutputCount(), true);
   SetBlockSize(1024);
@@ -236,19 +238,31 @@ bool IVst3Effect::MayCallHandler() const noexcept {
 }
 
 void IVst3Effect::BeginParameterGesture(int index) {
-  if (handler_ && OnWindowThread()) handler_->beginEdit(static_cast<ParamID>(index));
+  if (!handler_ || !OnWindowThread() || index < 0 || index >= ParameterCount()) return;
+  if (std::exchange(gestures_[static_cast<size_t>(index)], 1)) return;
+  handler_->beginEdit(static_cast<ParamID>(index));
 }
 
 void IVst3Effect::EndParameterGesture(int index) {
-  if (handler_ && OnWindowThread()) handler_->endEdit(static_cast<ParamID>(index));
+  if (!handler_ || !OnWindowThread() || index < 0 || index >= ParameterCount()) return;
+  if (!std::exchange(gestures_[static_cast<size_t>(index)], 0)) return;
+  handler_->endEdit(static_cast<ParamID>(index));
 }
 
 void IVst3Effect::InformHostOfParameter(int index, double normalized) {
   if (index < 0 || index >= ParameterCount()) return;
-  if (MayCallHandler())
-    handler_->performEdit(static_cast<ParamID>(index), normalized);
-  else
+  if (!MayCallHandler()) {
     ReportToHost(static_cast<ParamID>(index), normalized);
+    return;
+  }
+  // The editor sets a value on a press before it opens the press's gesture, and moves tones
+  // with no gesture of their own: such an edit is a gesture by itself, so that every edit a
+  // host hears of is bracketed.
+  const auto id = static_cast<ParamID>(index);
+  const bool alone = !gestures_[static_cast<size_t>(index)];
+  if (alone) handler_->beginEdit(id);
+  handler_->performEdit(id, normalized);
+  if (alone) handler_->endEdit(id);
 }
 
 void IVst3Effect::ParametersReloaded() {
@@ -267,17 +281,21 @@ void IVst3Effect::EditorResized(int /*width*/, int /*height*/) {
 // ---- The view ----------------------------------------------------------------------------------
 
 bool IVst3Effect::AttachView(Vst3View* view, void* parent) {
-  ScopedLock lock(&Lock());
-  if (!GetEditor() || openView_ || !GetEditor()->OpenEditorWindow(parent)) return false;
+  // Unlocked: the window talks to the display server, which processing must never wait for. Only
+  // the window thread opens and closes views.
+  if (!GetEditor() || openView_) return false;
   openView_ = view;
+  if (!GetEditor()->OpenEditorWindow(parent)) {
+    openView_ = nullptr;
+    return false;
+  }
   EditorOpened();
   return true;
 }
 
 void IVst3Effect::DetachView(Vst3View* view) {
-  ScopedLock lock(&Lock());
   if (!GetEditor() || openView_ != view) return;
-  openView_ = nullptr;
   EditorClosed();
   GetEditor()->CloseEditorWindow();
+  openView_ = nullptr;
 }

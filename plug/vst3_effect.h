@@ -165,10 +165,11 @@ class IVst3Effect : public IEffectBase,
   uint32_t getProcessContextRequirements() override;
 
   // ---- Host services -------------------------------------------------------------------------
-  // [editor, window thread] beginEdit / endEdit; dropped on any other thread.
+  // [editor, window thread] beginEdit / endEdit, once per gesture; dropped on any other thread.
   void BeginParameterGesture(int index) override;
   void EndParameterGesture(int index) override;
-  // [locked] performEdit on the window thread outside process, else an output parameter change.
+  // [locked] performEdit on the window thread outside process (inside begin and end of its own
+  // when no gesture of the parameter is open), else an output parameter change.
   void InformHostOfParameter(int index, double normalized) override;
   // [audio] From the process call's context; values it marks invalid, and values that are no
   // numbers, give way to the defaults, as in VST 2.
@@ -184,7 +185,7 @@ class IVst3Effect : public IEffectBase,
   // [audio, adapter] Applies the host's points due at frame; see process.
   int32_t ApplyHostChangesAt(int32_t frame) override;
 
-  // ---- For the view [window thread, locked] ----------------------------------------------------
+  // ---- For the view [window thread, unlocked: the window talks to the display server] ---------
   bool AttachView(Vst3View* view, void* parent);
   void DetachView(Vst3View* view);
 
@@ -257,4 +258,5 @@ class IVst3Effect : public IEffectBase,
   std::vector<uint8_t> unreported_;
   bool anyHeld_ = false;
   bool anyUnreported_ = false;
+  std::vector<uint8_t> gestures_;  // per instrument parameter: its gesture is open (window thread)
 };

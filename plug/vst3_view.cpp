@@ -43,8 +43,9 @@ vst3::tresult Vst3View::isPlatformTypeSupported(vst3::FIDString type) {
 }
 
 vst3::tresult Vst3View::attached(void* parent, vst3::FIDString type) {
-  if (attached_ || !parent || !PlatformSupported(type)) return kResultFalse;
+  if (attached_ || !parent || !PlatformSupported(type) || !TakeHostLoop()) return kResultFalse;
   attached_ = effect_.AttachView(this, parent);
+  if (!attached_) DropHostLoop();
   return attached_ ? kResultOk : kResultFalse;
 }
 
@@ -52,6 +53,7 @@ vst3::tresult Vst3View::removed() {
   if (!attached_) return kResultFalse;
   attached_ = false;
   effect_.DetachView(this);
+  DropHostLoop();
   return kResultOk;
 }
 

@@ -2,12 +2,15 @@
 // fixed size (800 x 400).
 //
 // Threads: every call comes from the host's window thread. Creating a view opens nothing; the
-// window opens in attached and closes in removed. The view holds a reference to the plug-in.
+// window opens in attached and closes in removed. The view holds a reference to the plug-in. On
+// Linux the editor runs from the host's run loop, which the frame offers (no thread of ours).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
+#include "graphics/editor_loop.h"
 #include "plug/vst3_abi.h"
 
 class IVst3Effect;
@@ -45,9 +48,14 @@ class Vst3View final : public vst3::IPlugView {
  private:
   ~Vst3View();
   vst3::ViewRect EditorRect() const;
+  // Per platform, around opening and closing the editor: hands it the host's loop (Linux, from
+  // the frame; false when the frame offers none) and takes it back.
+  bool TakeHostLoop();
+  void DropHostLoop();
 
   IVst3Effect& effect_;
   std::atomic<uint32_t> references_{1};
   vst3::IPlugFrame* frame_ = nullptr;
   bool attached_ = false;
+  std::unique_ptr<IEditorLoop> hostLoop_;  // Linux: the frame's run loop as the editor's driver
 };

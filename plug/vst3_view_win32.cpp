@@ -7,3 +7,10 @@
 bool Vst3View::PlatformSupported(vst3::FIDString type) {
   return type && std::strcmp(type, vst3::kPlatformTypeHWND) == 0;
 }
+
+// The window procedure runs on the host's window thread already.
+bool Vst3View::TakeHostLoop() {
+  return true;
+}
+
+void Vst3View::DropHostLoop() {}

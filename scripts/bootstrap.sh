@@ -20,6 +20,8 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev libcairo2-dev
   # a real host for the delivery test, run headless
   ardour
+  # the LV2 build: headers and vocabularies, the Turtle validator, and lilv for the host and tests
+  lv2-dev sordi lilv-utils liblilv-dev
   # what qtractor's CLAP scanner needs (the scanner itself is extracted below)
   libqt6core6
 )

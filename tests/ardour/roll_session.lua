@@ -3,8 +3,8 @@
 -- loads that session again. Both print Tintinna's parameter values.
 -- usage: ardour7-lua roll_session.lua roll SESSION_DIR BLOCK TYPE SECONDS WSPEED CLAPSIZE
 --        ardour7-lua roll_session.lua reload SESSION_DIR BLOCK TYPE
--- TYPE is the ARDOUR.PluginType of the Tintinna build (LXVST or VST3); WSPEED and CLAPSIZE are
--- the values of Tintinna's parameters 0 and 12 as Ardour's Lua API takes them for that type.
+-- TYPE is the ARDOUR.PluginType of the Tintinna build (LXVST, VST3 or LV2); WSPEED and CLAPSIZE
+-- are the values of Tintinna's parameters 0 and 12 as Ardour's Lua API takes them for that type.
 local mode, session_dir, block, type = arg[1], arg[2], tonumber(arg[3]), arg[4]
 local seconds, wspeed, clapsize = tonumber(arg[5]), tonumber(arg[6]), tonumber(arg[7])
 local rate = 48000
@@ -35,6 +35,8 @@ if mode == "reload" then
   local track = Session:route_by_name("Chimes")
   if track:isnil() or track:nth_plugin(0):isnil() then fail("no Tintinna in the loaded session") end
   print_parameters(track:nth_plugin(0), "loaded")
+  -- An LV2 state is saved again only when it differs from the one loaded.
+  if type == "LV2" then Session:save_state("", false, false, false, false, false) end
   close_session()
   return
 end

@@ -4,7 +4,8 @@
 # order; then saves the session, reloads it and expects the same parameter values.
 #
 # usage: run_in_ardour.sh FORMAT BLOCK PLUGIN VST2_SO LOGGER_SO TINTINNA_HOST CHECKER
-#   FORMAT  vst2 (PLUGIN is tintinna.so) or vst3 (PLUGIN is the tintinna.vst3 bundle folder)
+#   FORMAT  vst2 (PLUGIN is tintinna.so), vst3 (PLUGIN is the tintinna.vst3 bundle folder) or lv2
+#           (PLUGIN is the tintinna.lv2 bundle folder)
 #   VST2_SO the VST 2 build, which tintinna-host runs for the stream both builds must give
 # Exit status 77 (a skip) when Ardour is not installed. Everything Ardour writes (its config,
 # plug-in cache, session) stays in a temporary HOME that is removed afterwards, unless
@@ -40,8 +41,14 @@ scan=("$LXVST_PATH/tintinna_midi_logger.so")
 if [[ $format == vst3 ]]; then
   cp -r "$plugin" "$VST3_PATH/tintinna.vst3"
   module=$VST3_PATH/tintinna.vst3/Contents/x86_64-linux/tintinna.so
-  # The Lua host API takes a VST 3 parameter as its plain value.
+  # The Lua host API takes a VST 3 (or LV2) parameter as its plain value.
   type=VST3 values="$(awk "BEGIN { print $wspeed * 30, $clapsize }")"
+elif [[ $format == lv2 ]]; then
+  # Nothing to scan: Ardour reads the bundle's Turtle from LV2_PATH.
+  mkdir -p "$work/lv2" && cp -r "$plugin" "$work/lv2/tintinna.lv2"
+  export LV2_PATH=$work/lv2:/usr/lib/lv2
+  module=$work/lv2/tintinna.lv2/tintinna.so
+  type=LV2 values="$(awk "BEGIN { print $wspeed * 30, $clapsize }")"
 else
   cp "$plugin" "$LXVST_PATH/tintinna.so"
   module=$LXVST_PATH/tintinna.so scan+=("$module")
@@ -81,6 +88,22 @@ if [[ $format == vst3 ]] && [[ $(grep -o -m1 '<chunk>[^<]*' "$work/session/roll.
   cut -c8- | base64 -d | tail -c +49 | head -c 4) != tffp ]]; then
   echo "the saved session does not hold the plug-in's chunk after Ardour's header"
   exit 1
+fi
+
+# Ardour keeps an LV2 plug-in's state in a file of its own and writes a new one only when the
+# state differs: the reloaded plug-in, saved once more, leaves one, the VST 2 chunk with the
+# values set.
+if [[ $format == lv2 ]]; then
+  states=$(find "$work/session/plugins" -name state.ttl)
+  bytes=$work/state.bin
+  tr -d '\n' <"$states" | grep -o '"""[A-Za-z0-9+/=]*"""' | tr -d '"' | base64 -d >"$bytes"
+  saved="$(head -c 4 "$bytes") $(od -An -t f8 -j 8 -v "$bytes" | tr -s ' \n' '  ' |
+    awk '{ printf "%g %g", $1, $13 }')"
+  if [[ $(wc -l <<<"$states") -ne 1 || $saved != "tffp $values" ]]; then
+    echo "LV2 state after the reload: $(wc -l <<<"$states") file(s), '$saved' (expected one,"
+    echo "'tffp $values')"
+    exit 1
+  fi
 fi
 
 "$host" --no-midi --events --rate "$rate" --block "$block" \

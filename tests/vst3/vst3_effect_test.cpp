@@ -202,9 +202,14 @@ TEST(Vst3Process, PointsApplyAtTheirFramesAndReportsFromAudioGoOutAsOutputChange
   ardour.processor->process(call.data);
   EXPECT_EQ(ardour.controller->getParamNormalized(Tintinna::kWindSpeed), 1.0);
   EXPECT_EQ(ardour.effect->Settings().notes[1], 49);
-  // From the window thread outside a call the same report is an edit the host hears of.
+  // From the window thread outside a call the same report is an edit the host hears of, a
+  // gesture by itself unless one is open.
   ardour.effect->SetParameterFromGUI(Tintinna::kWindSpeed, 0.5);
-  EXPECT_EQ(ardour.handler.calls, std::vector<std::string>{"perform 0"});
+  ardour.effect->BeginParameterGesture(Tintinna::kWindSpeed);
+  ardour.effect->SetParameterFromGUI(Tintinna::kWindSpeed, 0.6);
+  ardour.effect->EndParameterGesture(Tintinna::kWindSpeed);
+  EXPECT_EQ(ardour.handler.calls, (std::vector<std::string>{"begin 0", "perform 0", "end 0",
+                                                            "begin 0", "perform 0", "end 0"}));
   EXPECT_TRUE(ardour.TearDown());
 }
 

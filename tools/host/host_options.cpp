@@ -203,8 +203,9 @@ std::string UsageText() {
 
 Loads a plug-in, runs it with a playing transport over silent stereo input, records the MIDI it
 sends into a Standard MIDI File and prints a summary; it can also render that MIDI to audio and
-draw it. PLUGIN is a VST 2 library; a path ending in .vst3, .clap or .lv2 names a plug-in of
-that format, which a build hosts once it has the format's loader.
+draw it. PLUGIN is a VST 2 library or a VST 3 bundle (NAME.vst3, or its module file); a path
+ending in .clap or .lv2 names a plug-in of that format, which a build hosts once it has the
+format's loader.
 
 options:
   --rate HZ               sample rate, whole Hz (default 44100)
@@ -223,8 +224,9 @@ options:
                           the same with a raw value V from 0 to 1 (repeatable)
   --program N             select program N before the state and the parameters are applied
   --load-state FILE       restore the plug-in's state from FILE (VST 2: the bank chunk,
-                          effSetChunk index 0)
-  --save-state FILE       save the plug-in's state after the run (VST 2: effGetChunk index 0)
+                          effSetChunk index 0; VST 3: the component's state)
+  --save-state FILE       save the plug-in's state after the run (VST 2: effGetChunk index 0;
+                          VST 3: the component's getState)
   --midi FILE             MIDI file to write (default tintinna.mid)
   --no-midi               write no MIDI file
   --midi-in FILE.mid      play the channel messages of a Standard MIDI File (format 0 or 1)

@@ -5,6 +5,10 @@
 
 #include "tools/host/clap_instance.h"
 #include "tools/host/vst2_instance.h"
+#include "tools/host/vst3_instance.h"
+#if !defined(_WIN32)
+#include "tools/host/lv2_instance.h"
+#endif
 
 namespace host {
 
@@ -23,9 +27,13 @@ struct FormatEntry {
 // A new format's loader goes here: a function of LoadFunction's shape in its own family of
 // files (vst3_*, clap_*, lv2_*), in place of the null.
 constexpr FormatEntry kFormats[] = {
-    {PluginFormat::kVst3, "VST 3", ".vst3", nullptr},
+    {PluginFormat::kVst3, "VST 3", ".vst3", &LoadVst3},
     {PluginFormat::kClap, "CLAP", ".clap", &LoadClap},
+#if !defined(_WIN32)
+    {PluginFormat::kLv2, "LV2", ".lv2", &LoadLv2},
+#else
     {PluginFormat::kLv2, "LV2", ".lv2", nullptr},
+#endif
     {PluginFormat::kVst2, "VST 2", nullptr, &LoadVst2},
 };
 
