@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # tintinna-host runs the VST 2 and the CLAP build with the same arguments and must write the same
-# MIDI file bytes: settings, automation (stepped, normalized, the transpose button), a state
+# MIDI file bytes: settings, automation (stepped, normalized, repeated transpose presses), a state
 # saved by the other build, MIDI passed through; and the CLAP build refuses --program.
 # usage: compare_host_formats.sh HOST VST2_PLUGIN CLAP_PLUGIN OUT_DIR [wine]
 # With wine, HOST is a Windows program run under Wine, and every path it is given goes through Z:.
@@ -19,7 +19,8 @@ sets=(
   "settings|--set WSpeed=22 --set Variable=12 --set 'Algorithm=Favor Neighbors' --set NumTones=8
      --set Duration=0.7 --set 'Tone 3=61' --set 'CC A=on' --set ChannelB=5 --set 'CC B=on'"
   "automation|--set WSpeed=8 --automate WSpeed=26@5 --automate-normalized NumTones=0.6@9
-     --automate 'Tone 3=70@12' --automate-normalized 24=1@15 --automate Sensitiv=150@20"
+     --automate 'Tone 3=70@12' --automate-normalized 24=1@15 --automate-normalized 24=1@16
+     --automate-normalized 25=1@18 --automate-normalized 25=1@19 --automate Sensitiv=150@20"
   "state|--load-state @state --automate WSpeed=3@25"
   "pass-through|--midi-in @in --set WSpeed=15"
 )
