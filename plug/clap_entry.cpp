@@ -4,16 +4,9 @@
 #include "plug/clap_entry.h"
 
 #include <cstring>
-#include <mutex>
-#include <new>
 
 #include "plug/clap_effect.h"
-
-#if defined(_WIN32)
-#define TINTINNA_EXPORT __declspec(dllexport)
-#else
-#define TINTINNA_EXPORT __attribute__((visibility("default")))
-#endif
+#include "plug/plugin_entry.h"
 
 namespace {
 
@@ -33,12 +26,6 @@ constexpr clap::PluginDescriptor kDescriptor{clap::kVersion,
                                              "",
                                              kFeatures};
 
-// Serialises creation only; each plug-in has its own lock afterwards.
-std::mutex& CreationLock() {
-  static std::mutex lock;
-  return lock;
-}
-
 uint32_t PluginCount(const clap::PluginFactory*) {
   return 1;
 }
@@ -52,15 +39,8 @@ const clap::Plugin* CreatePlugin(const clap::PluginFactory*, const clap::Host* h
   if (!host || !id || std::strcmp(id, kDescriptor.id) != 0 ||
       !clap::VersionIsCompatible(host->clap_version))
     return nullptr;
-  std::lock_guard<std::mutex> guard(CreationLock());
-  IClapEffect* plugin = nullptr;
-  try {
-    plugin = CreateEffectInstance(host);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  IClapEffect* plugin = CreatePlugin(&CreateEffectInstance, host);
   if (!plugin) return nullptr;
-  plugin->EnsureOnePreset();
   return plugin->Record(&kDescriptor);
 }
 

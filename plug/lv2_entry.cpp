@@ -2,17 +2,11 @@
 // Compiled only into the bundle's library, never into a program.
 #include "plug/lv2_entry.h"
 
-#include <mutex>
-#include <new>
 #include <string_view>
 
-namespace {
+#include "plug/plugin_entry.h"
 
-// Serialises creation only; each plug-in has its own lock afterwards.
-std::mutex& CreationLock() {
-  static std::mutex lock;
-  return lock;
-}
+namespace {
 
 ILv2Effect* Of(LV2_Handle handle) {
   return static_cast<ILv2Effect*>(handle);
@@ -21,20 +15,13 @@ ILv2Effect* Of(LV2_Handle handle) {
 LV2_Handle Instantiate(const LV2_Descriptor*, double rate, const char*,
                        const LV2_Feature* const* features) {
   if (!(rate > 0.0)) return nullptr;
-  std::lock_guard<std::mutex> guard(CreationLock());
-  ILv2Effect* plugin = nullptr;
-  try {
-    plugin = CreateEffectInstance(features);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  ILv2Effect* plugin = CreatePlugin(&CreateEffectInstance, features);
   if (!plugin) return nullptr;
   // The URIDs are mapped now or never: the audio thread may not map them.
   if (!plugin->HasUridMap()) {
     delete plugin;
     return nullptr;
   }
-  plugin->EnsureOnePreset();
   plugin->Open(rate);
   return plugin;
 }

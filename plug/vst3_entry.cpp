@@ -2,13 +2,8 @@
 // hosts look for. Compiled only into the plug-in module.
 #include "plug/vst3_entry.h"
 
+#include "plug/plugin_entry.h"
 #include "plug/vst3_factory.h"
-
-#if defined(_WIN32)
-#define TINTINNA_EXPORT __declspec(dllexport)
-#else
-#define TINTINNA_EXPORT __attribute__((visibility("default")))
-#endif
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plug/plugin_entry.h"
 #include "plug/text.h"
 
 using vst3::kResultOk;
@@ -37,7 +38,7 @@ uint32_t Vst3Factory::release() {
 const Vst3Factory::Identity* Vst3Factory::Describe() {
   std::lock_guard<std::mutex> guard(lock_);
   if (identity_.known) return &identity_;
-  IVst3Effect* effect = create_ ? create_(nullptr) : nullptr;
+  IVst3Effect* effect = create_ ? CreatePlugin(create_, IVst3Effect::HostHandle{}) : nullptr;
   if (!effect) return nullptr;
   identity_.cid = vst3::ToBytes(ClassUid(*effect));
   CopyText(identity_.name, effect->EffectName());
@@ -95,11 +96,7 @@ vst3::tresult Vst3Factory::createInstance(vst3::FIDString cid, vst3::FIDString i
   *obj = nullptr;
   const Identity* identity = Describe();
   if (!identity || !vst3::SameUid(cid, identity->cid)) return vst3::kInvalidArgument;
-  IVst3Effect* effect = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    effect = create_(nullptr);
-  }
+  IVst3Effect* effect = CreatePlugin(create_, IVst3Effect::HostHandle{});
   if (!effect) return vst3::kOutOfMemory;
   effect->CompleteCreation();
   // The query's reference goes to the caller; creation's own is dropped, which destroys an

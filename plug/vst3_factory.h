@@ -51,6 +51,6 @@ class Vst3Factory final : public vst3::IPluginFactory2 {
 
   Create create_;
   std::atomic<uint32_t> references_{0};
-  std::mutex lock_;  // creation and the identity
+  std::mutex lock_;  // the identity
   Identity identity_;
 };
