@@ -818,14 +818,6 @@ int RunMeasurements() {
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-// fontconfig loses a few bytes once per process, inside the plug-in's text path. The plug-in
-// asks for this itself, but a program's leak checker reads only the program's own wish.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
-#endif
-
 // The test run has an X server of its own: a developer's display is left alone, and a machine
 // without one (CI) runs the tests all the same.
 int main(int argc, char** argv) {
