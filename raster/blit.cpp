@@ -129,7 +129,8 @@ inline __m128i SourceAlphaTwo(__m128i d, __m128i s, __m128i uTwice) {
 }
 
 // Source alpha over the destination, four pixels at a time. Wholly transparent groups are
-// skipped; wholly opaque ones share the factor 256 − u, which at full weight is a plain copy. The
+// skipped; wholly opaque ones share the factor 256 − u, which at full weight is a plain copy. Skin
+// images are mostly long runs of either, so sixteen pixels are asked first, in one test each. The
 // last one to three pixels go through the same arithmetic in 64- and 32-bit loads, so no pixel is
 // read after it was written.
 template <bool kFullWeight>
@@ -140,21 +141,40 @@ void SourceAlphaArea(uint32_t* dest, ptrdiff_t destStep, const uint32_t* src, pt
   const __m128i alphaMask = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
   const __m128i zero = _mm_setzero_si128();
   const int32_t whole = cols & ~3;
+  const auto allLanes = [](__m128i lanes) { return _mm_movemask_epi8(lanes) == 0xFFFF; };
   for (int32_t r = 0; r < rows; ++r, dest += destStep, src += srcStep) {
-    for (int32_t i = 0; i < whole; i += 4) {
+    const auto group = [&](int32_t i) {
       const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
       const __m128i alphaBits = _mm_and_si128(s, alphaMask);
       const __m128i transparent = _mm_cmpeq_epi32(alphaBits, zero);
-      if (_mm_movemask_epi8(transparent) == 0xFFFF) continue;
+      if (allLanes(transparent)) return;
       auto* out = reinterpret_cast<__m128i*>(dest + i);
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphaBits, alphaMask)) == 0xFFFF) {
+      if (allLanes(_mm_cmpeq_epi32(alphaBits, alphaMask))) {
         _mm_storeu_si128(
             out, kFullWeight ? s : BlendFour(_mm_loadu_si128(out), s, opaqueFactor, opaqueFactor));
-        continue;
+        return;
       }
       _mm_storeu_si128(out, SourceAlphaFour(_mm_loadu_si128(out), s, uTwice, transparent));
+    };
+    int32_t i = 0;
+    for (; i + 16 <= whole; i += 16) {
+      const auto* in = reinterpret_cast<const __m128i*>(src + i);
+      const __m128i a = _mm_loadu_si128(in), b = _mm_loadu_si128(in + 1);
+      const __m128i c = _mm_loadu_si128(in + 2), d = _mm_loadu_si128(in + 3);
+      const __m128i any = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
+      if (allLanes(_mm_cmpeq_epi32(_mm_and_si128(any, alphaMask), zero))) continue;
+      const __m128i all = _mm_and_si128(_mm_and_si128(a, b), _mm_and_si128(c, d));
+      if (kFullWeight && allLanes(_mm_cmpeq_epi32(_mm_and_si128(all, alphaMask), alphaMask))) {
+        auto* out = reinterpret_cast<__m128i*>(dest + i);
+        _mm_storeu_si128(out, a);
+        _mm_storeu_si128(out + 1, b);
+        _mm_storeu_si128(out + 2, c);
+        _mm_storeu_si128(out + 3, d);
+        continue;
+      }
+      for (int32_t k = 0; k < 16; k += 4) group(i + k);
     }
-    int32_t i = whole;
+    for (; i < whole; i += 4) group(i);
     if ((cols & 2) != 0) {
       const __m128i s = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
       auto* out = reinterpret_cast<__m128i*>(dest + i);

@@ -182,13 +182,13 @@ TEST(BlitFastPaths, HalfWeightStaysWithinOneStepOfTheReference) {
 }
 
 // Source words whose alpha comes in runs of opaque, transparent and mixed pixels, so that whole
-// groups of each kind, and groups that mix them, all occur.
+// groups of four and of sixteen of each kind, and groups that mix them, all occur.
 std::vector<uint32_t> SpriteWords(std::mt19937& random, size_t count) {
   std::vector<uint32_t> words(count);
   size_t i = 0;
   while (i < count) {
     const uint32_t kind = random() % 3;
-    for (size_t run = 1 + random() % 9; run > 0 && i < count; --run, ++i) {
+    for (size_t run = 1 + random() % 24; run > 0 && i < count; --run, ++i) {
       const uint32_t colour = random() & 0x00FFFFFFu;
       words[i] = kind == 0 ? colour : kind == 1 ? colour | 0xFF000000u : colour | random() << 24;
     }
@@ -203,24 +203,24 @@ void Load(RasterBitmap& bitmap, const std::vector<uint32_t>& words) {
   }
 }
 
-// Blits every width from 1 to 33 at each start offset within a group of four, onto top-down and
+// Blits every width from 1 to 49 at each start offset within a group of four, onto top-down and
 // bottom-up destinations, and compares every destination pixel with the reference formula.
 void ExpectSourceAlphaMatchesReference(float weight, std::mt19937& random) {
   const int32_t u = ScaledWeight(weight);
-  for (int32_t width = 1; width <= 33; ++width) {
+  for (int32_t width = 1; width <= 49; ++width) {
     const int32_t offset = width % 4;
     MemoryBitmap src(width, 3);
     Load(src, SpriteWords(random, static_cast<size_t>(width) * 3));
-    MemoryBitmap topDown(40, 3);
-    BottomUpBitmap bottomUp(40, 3);
-    const std::vector<uint32_t> before = SpriteWords(random, 40 * 3);
+    MemoryBitmap topDown(56, 3);
+    BottomUpBitmap bottomUp(56, 3);
+    const std::vector<uint32_t> before = SpriteWords(random, 56 * 3);
     Load(topDown, before);
     Load(bottomUp, before);
     Blit(&topDown, &src, offset, 0, nullptr, weight, kBlendSourceAlpha);
     Blit(&bottomUp, &src, offset, 0, nullptr, weight, kBlendSourceAlpha);
     for (int32_t y = 0; y < 3; ++y) {
-      for (int32_t x = 0; x < 40; ++x) {
-        const uint32_t d = before[static_cast<size_t>(y) * 40 + x];
+      for (int32_t x = 0; x < 56; ++x) {
+        const uint32_t d = before[static_cast<size_t>(y) * 56 + x];
         const bool inside = x >= offset && x < offset + width;
         const uint32_t expected =
             inside ? pixel_blend::BlitPixel(d, Pixel(src, x - offset, y), u, kBlendSourceAlpha) : d;
@@ -441,7 +441,7 @@ TEST(FillFastPaths, OddWidthsAndOffsetsTouchExactlyTheRectangle) {
   std::mt19937 random(7);
   std::uniform_real_distribution<float> weights(0.0f, 1.0f);
   for (int32_t mode : {kBlendCopy, kBlendAdd & 0xFF, kBlendSourceAlpha, kBlendAdd}) {
-    for (int32_t width = 1; width <= 33; ++width) {
+    for (int32_t width = 1; width <= 49; ++width) {
       const int32_t left = static_cast<int32_t>(random() % 4);
       const uint32_t colour = random();
       const float weight = weights(random);
