@@ -116,12 +116,14 @@ void IControl::MarkDirty(bool push) {
   }
 }
 
+// Both run for every control on every tick: the locked write is kept for the few that changed.
 void IControl::NoteScanned() noexcept {
-  flags_.fetch_and(~kChangedFlag);
+  if (flags_.load() & kChangedFlag) flags_.fetch_and(~kChangedFlag);
 }
 
 void IControl::MarkClean() {
   uint32_t flags = flags_.load();
+  if (flags == 0) return;
   uint32_t next = 0;
   do {
     next = flags & (kRedrawFlag | kChangedFlag) ? kDirtyFlag : 0;
