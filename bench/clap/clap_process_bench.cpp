@@ -2,65 +2,16 @@
 // processReplacing, in one run, with a playing transport and both builds loaded from their files
 // as hosts load them. The CLAP call's output list is cleared between calls, as a host does.
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
-#include <vector>
-
-#include "plug/vst2_abi.h"
+#include "bench/vst2_baseline.h"
 #include "tools/host/clap_events.h"
 #include "tools/host/clap_host_context.h"
 #include "tools/host/clap_library.h"
 
 namespace {
 
-constexpr double kSampleRate = 44100.0;
-
-// Stereo in and out, the input a ramp.
-struct Buffers {
-  explicit Buffers(int frames) : samples(4, std::vector<float>(static_cast<size_t>(frames))) {
-    for (int c = 0; c < 2; ++c)
-      for (size_t i = 0; i < samples[c].size(); ++i)
-        samples[c][i] = 0.001f * static_cast<float>(i % 1000);
-    for (int c = 0; c < 4; ++c) pointers[c] = samples[c].data();
-  }
-  std::vector<std::vector<float>> samples;
-  float* pointers[4];
-};
-
-vst2::VstTimeInfo vst2Time{};
-
-intptr_t HostCallback(vst2::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
-  if (opcode == vst2::audioMasterVersion) return vst2::kVstVersion;
-  if (opcode == vst2::audioMasterGetTime) return reinterpret_cast<intptr_t>(&vst2Time);
-  return opcode == vst2::audioMasterProcessEvents ? 1 : 0;
-}
-
 void BM_Vst2ProcessReplacing(benchmark::State& state) {
-  const int frames = static_cast<int>(state.range(0));
-  void* module = dlopen(BENCH_VST2_MODULE, RTLD_NOW | RTLD_LOCAL);
-  auto entry = module ? reinterpret_cast<vst2::EntryProc>(dlsym(module, "VSTPluginMain")) : nullptr;
-  if (!entry) return state.SkipWithError("VST 2 module not loadable");
-  vst2Time = {};
-  vst2Time.sampleRate = kSampleRate;
-  vst2Time.tempo = 120.0;
-  vst2Time.flags = vst2::kVstTransportPlaying | vst2::kVstTempoValid;
-  vst2::AEffect* effect = entry(HostCallback);
-  auto dispatch = [effect](int32_t opcode, intptr_t value, float opt) {
-    return effect->dispatcher(effect, opcode, 0, value, nullptr, opt);
-  };
-  dispatch(vst2::effOpen, 0, 0.0f);
-  dispatch(vst2::effSetSampleRate, 0, static_cast<float>(kSampleRate));
-  dispatch(vst2::effSetBlockSize, frames, 0.0f);
-  dispatch(vst2::effMainsChanged, 1, 0.0f);
-  Buffers buffers(frames);
-  for (auto _ : state) {
-    effect->processReplacing(effect, buffers.pointers, buffers.pointers + 2, frames);
-    vst2Time.samplePos += frames;
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * frames);
-  dispatch(vst2::effClose, 0, 0.0f);
-  dlclose(module);
+  bench::RunVst2ProcessReplacing(state, BENCH_VST2_MODULE);
 }
 BENCHMARK(BM_Vst2ProcessReplacing)->Arg(32)->Arg(512)->Arg(4096);
 
@@ -76,11 +27,11 @@ void BM_ClapProcess(benchmark::State& state) {
   const clap::Plugin* plugin = factory->create_plugin(
       factory, context.Record(), factory->get_plugin_descriptor(factory, 0)->id);
   plugin->init(plugin);
-  plugin->activate(plugin, kSampleRate, 1, static_cast<uint32_t>(frames));
+  plugin->activate(plugin, bench::kSampleRate, 1, static_cast<uint32_t>(frames));
   plugin->start_processing(plugin);
-  Buffers buffers(frames);
-  clap::AudioBuffer in{buffers.pointers, nullptr, 2, 0, 0};
-  clap::AudioBuffer out{buffers.pointers + 2, nullptr, 2, 0, 0};
+  bench::StereoBuffers buffers(frames);
+  clap::AudioBuffer in{buffers.In(), nullptr, 2, 0, 0};
+  clap::AudioBuffer out{buffers.Out(), nullptr, 2, 0, 0};
   host::ClapEventList inEvents;
   host::ClapEventList outEvents;
   outEvents.Reserve(4096);

@@ -7,67 +7,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "plug/vst2_abi.h"
+#include "bench/vst2_baseline.h"
 #include "plug/vst3_abi.h"
 #include "tests/vst3/vst3_test_host.h"
 
 namespace {
 
-constexpr double kSampleRate = 44100.0;
-
-// The same input in every benchmark: a ramp on both channels.
-void FillInput(std::vector<float>& channel) {
-  for (size_t i = 0; i < channel.size(); ++i) channel[i] = 0.001f * static_cast<float>(i % 1000);
-}
-
-// A VST 2 host whose transport plays: the instrument does its full work every block.
-vst2::VstTimeInfo vst2Time{};
-long long vst2Events = 0;
-
-intptr_t HostCallback(vst2::AEffect*, int32_t opcode, int32_t, intptr_t, void* ptr, float) {
-  switch (opcode) {
-    case vst2::audioMasterVersion:
-      return vst2::kVstVersion;
-    case vst2::audioMasterGetTime:
-      return reinterpret_cast<intptr_t>(&vst2Time);
-    case vst2::audioMasterProcessEvents:
-      vst2Events += static_cast<const vst2::VstEvents*>(ptr)->numEvents;
-      return 1;
-    default:
-      return 0;
-  }
-}
-
 void BM_Vst2ProcessReplacing(benchmark::State& state) {
-  const int frames = static_cast<int>(state.range(0));
-  void* module = dlopen(BENCH_VST2_MODULE, RTLD_NOW | RTLD_LOCAL);
-  auto entry = module ? reinterpret_cast<vst2::EntryProc>(dlsym(module, "VSTPluginMain")) : nullptr;
-  if (!entry) return state.SkipWithError("VST 2 module not loadable");
-  vst2Time = {};
-  vst2Time.sampleRate = kSampleRate;
-  vst2Time.tempo = 120.0;
-  vst2Time.flags = vst2::kVstTransportPlaying | vst2::kVstTempoValid;
-  vst2::AEffect* effect = entry(HostCallback);
-  auto dispatch = [effect](int32_t opcode, intptr_t value, float opt) {
-    return effect->dispatcher(effect, opcode, 0, value, nullptr, opt);
-  };
-  dispatch(vst2::effOpen, 0, 0.0f);
-  dispatch(vst2::effSetSampleRate, 0, static_cast<float>(kSampleRate));
-  dispatch(vst2::effSetBlockSize, frames, 0.0f);
-  dispatch(vst2::effMainsChanged, 1, 0.0f);
-  vst3_test::ProcessCall buffers(frames);
-  FillInput(buffers.samples[0]);
-  FillInput(buffers.samples[1]);
-  vst2Events = 0;
-  for (auto _ : state) {
-    effect->processReplacing(effect, buffers.in, buffers.out, frames);
-    vst2Time.samplePos += frames;
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * frames);
-  state.counters["events"] = static_cast<double>(vst2Events);
-  dispatch(vst2::effClose, 0, 0.0f);
-  dlclose(module);
+  bench::RunVst2ProcessReplacing(state, BENCH_VST2_MODULE);
 }
 BENCHMARK(BM_Vst2ProcessReplacing)->Arg(32)->Arg(512)->Arg(4096);
 
@@ -97,15 +44,14 @@ void BM_Vst3Process(benchmark::State& state) {
   auto* component = static_cast<vst3::IComponent*>(object);
   component->initialize(nullptr);
   vst3::IAudioProcessor* processor = Query<vst3::IAudioProcessor>(component);
-  vst3::ProcessSetup setup{vst3::kRealtime, vst3::kSample32, frames, kSampleRate};
+  vst3::ProcessSetup setup{vst3::kRealtime, vst3::kSample32, frames, bench::kSampleRate};
   processor->setupProcessing(setup);
   component->setActive(true);
   processor->setProcessing(true);
 
   vst3_test::ProcessCall call(frames);
-  FillInput(call.samples[0]);
-  FillInput(call.samples[1]);
-  call.context.sampleRate = kSampleRate;
+  for (int c = 0; c < 2; ++c) bench::FillRamp(call.samples[c].data(), call.samples[c].size());
+  call.context.sampleRate = bench::kSampleRate;
   call.outEvents.events.reserve(4096);
   long long events = 0;
   for (auto _ : state) {
