@@ -1,16 +1,7 @@
 // The instrument's time queries, answered from the transport of the running CLAP process call.
 #include <cmath>
-#include <limits>
 
 #include "plug/clap_effect.h"
-
-namespace {
-
-bool NonNegative(double value) {
-  return std::isfinite(value) && value >= 0.0;
-}
-
-}  // namespace
 
 bool IClapEffect::IsTransportRunning() {
   return !hasTransport_ || (transport_.flags & clap::kTransportIsPlaying) != 0;
@@ -18,12 +9,7 @@ bool IClapEffect::IsTransportRunning() {
 
 int IClapEffect::GetSamplePosition() {
   if (!hasTransport_ || !(transport_.flags & clap::kTransportHasSecondsTimeline)) return 0;
-  const double position = clap::FromFixedTime(transport_.song_pos_seconds) * GetSampleRate();
-  if (!NonNegative(position)) return 0;
-  // As in VST 2: past the int32 range the position stays at the largest value.
-  const double rounded = position + 0.5;
-  constexpr double kLargest = std::numeric_limits<int32_t>::max();
-  return rounded >= kLargest ? std::numeric_limits<int32_t>::max() : static_cast<int>(rounded);
+  return WholeSamplePosition(clap::FromFixedTime(transport_.song_pos_seconds) * GetSampleRate());
 }
 
 double IClapEffect::GetTempo() {

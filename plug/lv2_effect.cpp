@@ -372,11 +372,7 @@ bool ILv2Effect::IsTransportRunning() {
 }
 
 int ILv2Effect::GetSamplePosition() {
-  const double position = transport_.frame + SliceOffset() * transport_.speed;
-  if (!(position >= 0.0)) return 0;
-  constexpr double kLargest = std::numeric_limits<int32_t>::max();
-  return position + 0.5 >= kLargest ? std::numeric_limits<int32_t>::max()
-                                    : static_cast<int>(position + 0.5);
+  return WholeSamplePosition(transport_.frame + SliceOffset() * transport_.speed);
 }
 
 double ILv2Effect::GetTempo() {

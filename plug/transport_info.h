@@ -1,7 +1,9 @@
 // The host's transport snapshot, with defaults for whatever the host does not report.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 struct ITransportInfo {
   double samplePosition = -1.0;
@@ -15,3 +17,17 @@ struct ITransportInfo {
   bool playing = false;
   bool cycleActive = false;
 };
+
+// A transport value a host may leave undefined or garbled: usable when finite and not negative.
+inline bool NonNegative(double value) {
+  return std::isfinite(value) && value >= 0.0;
+}
+
+// A host's sample position as the engine counts it: rounded to a whole frame, 0 for no position,
+// and past the int32 range (some 13 hours at 44.1 kHz) the largest value.
+inline int WholeSamplePosition(double position) {
+  if (!NonNegative(position)) return 0;
+  const double rounded = position + 0.5;
+  constexpr double kLargest = std::numeric_limits<int32_t>::max();
+  return rounded >= kLargest ? std::numeric_limits<int32_t>::max() : static_cast<int>(rounded);
+}

@@ -24,10 +24,6 @@ constexpr uint32_t kTransportFields =
     vst3::ProcessContext::kBarPositionValid | vst3::ProcessContext::kCycleValid |
     vst3::ProcessContext::kTimeSigValid;
 
-bool NonNegative(double value) {
-  return std::isfinite(value) && value >= 0.0;
-}
-
 template <class Sample>
 void GatherChannels(const vst3::AudioBusBuffers* buses, int32_t busCount, bool doubles,
                     std::vector<Sample*>& channels) {

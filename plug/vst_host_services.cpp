@@ -12,10 +12,6 @@ constexpr int32_t kTransportFields = vst2::kVstPpqPosValid | vst2::kVstTempoVali
                                      vst2::kVstTimeSigValid;  // 0x3E00
 constexpr size_t kHostProductSize = 256;
 
-bool NonNegative(double value) {
-  return std::isfinite(value) && value >= 0.0;
-}
-
 }  // namespace
 
 intptr_t IVstEffect::CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
@@ -44,11 +40,7 @@ const vst2::VstTimeInfo* AskTime(intptr_t answer) {
 
 int IVstEffect::GetSamplePosition() {
   const vst2::VstTimeInfo* time = AskTime(CallHost(vst2::audioMasterGetTime, 0, 0, nullptr, 0));
-  if (!time || !NonNegative(time->samplePos)) return 0;
-  // Past the int32 range (some 13 hours at 44.1 kHz) the position stays at the largest value.
-  const double rounded = time->samplePos + 0.5;
-  constexpr double kLargest = std::numeric_limits<int32_t>::max();
-  return rounded >= kLargest ? std::numeric_limits<int32_t>::max() : static_cast<int>(rounded);
+  return time ? WholeSamplePosition(time->samplePos) : 0;
 }
 
 double IVstEffect::GetTempo() {
