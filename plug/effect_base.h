@@ -229,10 +229,8 @@ class IEffectBase {
   // EndProcessCall.
   void RunFloatCall(float** inputs, float** outputs, int32_t frames, bool accumulate);
   void RunDoubleCall(double** inputs, double** outputs, int32_t frames);
-  // Where the slice being processed starts in the call, and whether a call is under way: what
-  // the instrument sends outside one belongs to the next call.
+  // Where the slice being processed starts in the call.
   int32_t SliceOffset() const noexcept { return sliceOffset_; }
-  bool InProcessCall() const noexcept { return processing_; }
   // [audio] Ends the call: what is sent from now on belongs to the next one. Returns the events
   // due in this call of frames, in time order, which the adapter hands the host and then
   // releases (Events().Release()) once the host has its copy.
@@ -311,7 +309,7 @@ class IEffectBase {
   // The processing call under way and its events (audio thread, under the lock).
   EventQueue events_;
   int32_t sliceOffset_ = 0;
-  bool processing_ = false;
+  bool processing_ = false;  // what is sent outside a call belongs to the next one
   // The host's buffers offset to the current slice, one entry per channel.
   std::vector<float*> floatInputViews_;
   std::vector<float*> floatOutputViews_;

@@ -50,7 +50,6 @@ class ILv2Effect : public IEffectBase {
 
   // The host gave a URID map; without one the plug-in is refused.
   bool HasUridMap() const noexcept { return map_ != nullptr; }
-  uint32_t PortCount() const noexcept { return firstOtherPort_ + kMidiOut + 1; }
   uint32_t PortOf(AudioAndEventPort port) const noexcept { return firstOtherPort_ + port; }
 
   // [instantiation] The rest of the VST 2 open: sample rate, block size, every parameter notified.
