@@ -6,16 +6,26 @@
 namespace host {
 
 std::unique_ptr<ClapLibrary> ClapLibrary::Load(const std::string& path, std::string& error) {
-  auto shared = SharedLibrary::Open(path, error);
-  if (!shared) {
-    error = path + ": " + error;
+  std::error_code ec;
+  const std::filesystem::path file(path);
+  if (!std::filesystem::exists(file, ec)) {
+    error = path + ": no such file";
     return nullptr;
   }
-  // The entry is told where its file lies, whatever the host's working folder.
-  std::error_code ec;
-  const std::string absolute = std::filesystem::absolute(path, ec).string();
-  const auto* entry = static_cast<const clap::PluginEntry*>(shared->Symbol(clap::kEntrySymbol));
-  std::unique_ptr<ClapLibrary> library(new ClapLibrary(std::move(shared), entry));
+  if (!std::filesystem::is_regular_file(file, ec)) {
+    error = path + ": not a regular file";
+    return nullptr;
+  }
+  // A bare file name would send the loader searching its path instead of this file.
+  const std::string absolute = std::filesystem::absolute(file, ec).string();
+  void* handle = Open(absolute, error);
+  if (!handle) {
+    error = path + ": cannot load the library: " + error;
+    return nullptr;
+  }
+  std::unique_ptr<ClapLibrary> library(new ClapLibrary(
+      handle, static_cast<const clap::PluginEntry*>(Symbol(handle, clap::kEntrySymbol))));
+  const clap::PluginEntry* entry = library->entry_;
   if (!entry) {
     error = path + ": not a CLAP plug-in (it exports no clap_entry)";
   } else if (!clap::VersionIsCompatible(entry->clap_version)) {
@@ -34,6 +44,7 @@ std::unique_ptr<ClapLibrary> ClapLibrary::Load(const std::string& path, std::str
 
 ClapLibrary::~ClapLibrary() {
   if (initialised_) entry_->deinit();
+  Close(handle_);
 }
 
 }  // namespace host

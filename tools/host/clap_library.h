@@ -1,11 +1,11 @@
-// Loads a .clap file and initialises its entry.
+// Loads a .clap file and initialises its entry; the platform half lives in
+// clap_library_linux.cpp and clap_library_win32.cpp.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "plug/clap_abi.h"
-#include "tools/host/shared_library.h"
 
 namespace host {
 
@@ -25,10 +25,14 @@ class ClapLibrary {
   const void* Factory(const char* id) const { return entry_->get_factory(id); }
 
  private:
-  ClapLibrary(std::unique_ptr<SharedLibrary> library, const clap::PluginEntry* entry)
-      : library_(std::move(library)), entry_(entry) {}
+  ClapLibrary(void* handle, const clap::PluginEntry* entry) : handle_(handle), entry_(entry) {}
 
-  std::unique_ptr<SharedLibrary> library_;
+  // The platform half: null with error set (without the path) when the file cannot be loaded.
+  static void* Open(const std::string& absolutePath, std::string& error);
+  static const void* Symbol(void* handle, const char* name);
+  static void Close(void* handle);
+
+  void* handle_;
   const clap::PluginEntry* entry_;
   bool initialised_ = false;
 };

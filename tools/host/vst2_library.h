@@ -1,11 +1,11 @@
-// Loads a VST 2 plug-in library and finds its entry.
+// Loads a VST 2 plug-in library and finds its entry; the platform half lives in
+// vst2_library_linux.cpp and vst2_library_win32.cpp.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "plug/vst2_abi.h"
-#include "tools/host/shared_library.h"
 
 namespace host {
 
@@ -16,15 +16,19 @@ class Vst2Library {
   // sets error to a one-line reason.
   static std::unique_ptr<Vst2Library> Load(const std::string& path, std::string& error);
 
+  ~Vst2Library();
+  Vst2Library(const Vst2Library&) = delete;
+  Vst2Library& operator=(const Vst2Library&) = delete;
+
   vst2::EntryProc Entry() const { return entry_; }
   // The export the entry was found under: "VSTPluginMain" or "main".
   const std::string& EntryName() const { return entryName_; }
 
  private:
-  Vst2Library(std::unique_ptr<SharedLibrary> library, vst2::EntryProc entry, std::string entryName)
-      : library_(std::move(library)), entry_(entry), entryName_(std::move(entryName)) {}
+  Vst2Library(void* handle, vst2::EntryProc entry, std::string entryName)
+      : handle_(handle), entry_(entry), entryName_(std::move(entryName)) {}
 
-  std::unique_ptr<SharedLibrary> library_;
+  void* handle_;
   vst2::EntryProc entry_;
   std::string entryName_;
 };

@@ -34,33 +34,37 @@ std::string ModuleFile(const std::string& path, std::string& error) {
 std::unique_ptr<Vst3Module> Vst3Module::Load(const std::string& path, std::string& error) {
   const std::string file = ModuleFile(path, error);
   if (file.empty()) return nullptr;
-  auto library = SharedLibrary::Open(file, error);
-  if (!library) {
-    error = path + ": " + error;
+  void* handle = Open(file, error);
+  if (!handle) {
+    error = path + ": cannot load the module: " + error;
     return nullptr;
   }
   auto getFactory =
-      reinterpret_cast<vst3::GetPluginFactoryProc>(library->Symbol(vst3::kGetPluginFactoryName));
+      reinterpret_cast<vst3::GetPluginFactoryProc>(Symbol(handle, vst3::kGetPluginFactoryName));
   if (!getFactory) {
+    Close(handle);
     error = path + ": not a VST 3 module (it does not export GetPluginFactory)";
     return nullptr;
   }
-  if (!Enter(*library)) {
+  if (!Enter(handle)) {
+    Close(handle);
     error = path + ": the module's entry call refused to load";
     return nullptr;
   }
   vst3::IPluginFactory* factory = getFactory();
   if (!factory) {
-    Exit(*library);
+    Exit(handle);
+    Close(handle);
     error = path + ": the module gave no factory";
     return nullptr;
   }
-  return std::unique_ptr<Vst3Module>(new Vst3Module(std::move(library), factory));
+  return std::unique_ptr<Vst3Module>(new Vst3Module(handle, factory));
 }
 
 Vst3Module::~Vst3Module() {
   factory_->release();
-  Exit(*library_);
+  Exit(handle_);
+  Close(handle_);
 }
 
 }  // namespace host

@@ -1,12 +1,12 @@
-// Loads a VST 3 module, from its bundle or as a single file, and holds its factory. The module's
-// entry and exit calls differ per system: vst3_module_linux.cpp and vst3_module_win32.cpp.
+// Loads a VST 3 module, from its bundle or as a single file, and holds its factory. The system's
+// half (loading, symbols, the module's entry and exit calls) lives in vst3_module_linux.cpp and
+// vst3_module_win32.cpp.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "plug/vst3_abi.h"
-#include "tools/host/shared_library.h"
 
 namespace host {
 
@@ -27,14 +27,17 @@ class Vst3Module {
   vst3::IPluginFactory& Factory() const { return *factory_; }
 
  private:
-  Vst3Module(std::unique_ptr<SharedLibrary> library, vst3::IPluginFactory* factory)
-      : library_(std::move(library)), factory_(factory) {}
+  Vst3Module(void* handle, vst3::IPluginFactory* factory) : handle_(handle), factory_(factory) {}
 
+  // Per system. Open returns null with error set to the loader's reason.
+  static void* Open(const std::string& file, std::string& error);
+  static void* Symbol(void* handle, const char* name);
+  static void Close(void* handle);
   // The entry call, true when the module has none; and the exit call.
-  static bool Enter(const SharedLibrary& library);
-  static void Exit(const SharedLibrary& library);
+  static bool Enter(void* handle);
+  static void Exit(void* handle);
 
-  std::unique_ptr<SharedLibrary> library_;
+  void* handle_;
   vst3::IPluginFactory* factory_;
 };
 
